@@ -1,0 +1,33 @@
+# The front door. `make test` is the one command that sets up a fresh machine
+# and runs every test of both builds.
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+WIN64 := build/win64
+
+.PHONY: all deps native win64 test test-native test-win64 clean
+
+all: native win64
+
+deps:
+	scripts/deps.sh
+
+native:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(NATIVE) -j$(JOBS)
+
+win64:
+	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	cmake --build $(WIN64) -j$(JOBS)
+
+test: deps
+	$(MAKE) all
+	$(MAKE) test-native test-win64
+
+test-native:
+	ctest --test-dir $(NATIVE) --output-on-failure
+
+test-win64:
+	scripts/with-display.sh ctest --test-dir $(WIN64) --output-on-failure
+
+clean:
+	rm -rf build

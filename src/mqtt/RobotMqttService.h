@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+struct mosquitto;
+struct mosquitto_message;
+class CRobotMqttServiceCallback;
+
+// The program's one connection to the broker, driven entirely by Poll from the
+// window's timers: the library starts no thread of its own.
+class CRobotMqttService
+{
+public:
+    // Millisecond tick counter, 32 bits, wrapping (GetTickCount on Windows).
+    typedef uint32_t (*PFN_TICK)();
+
+    CRobotMqttService(CRobotMqttServiceCallback* pCallback, PFN_TICK pfnTick);
+
+    void Connect();
+    void Poll();
+    void Close();
+    void Log(int nKind, const char* text);
+    void OnReceive(const mosquitto_message* pMessage);
+
+    // false: one loop call per poll. Only the benchmark turns draining off.
+    void SetDrain(bool bDrain) { m_bDrain = bDrain; }
+    bool IsConnected() const { return m_bConnected; }
+
+private:
+    static void OnMqttConnect(mosquitto* pMosq, void* pUser, int rc);
+    static void OnMqttMessage(mosquitto* pMosq, void* pUser, const mosquitto_message* pMessage);
+    static void OnMqttSubscribe(mosquitto* pMosq, void* pUser, int mid, int nQos, const int* pGranted);
+    static void OnMqttLog(mosquitto* pMosq, void* pUser, int nLevel, const char* text);
+
+    void PollConnected();
+    void PollWaiting();
+
+    CRobotMqttServiceCallback* m_pCallback;
+    mosquitto* m_pMosq = nullptr;
+    bool m_bConnected = false;
+    uint32_t m_dwFailTick = 0;
+    PFN_TICK m_pfnTick;
+    bool m_bDrain = true;
+    bool m_bInPoll = false;
+};
