@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN64 := build/win64
 
-.PHONY: all deps native win64 test test-native test-win64 clean
+.PHONY: all deps native win64 test test-native test-win64 run demo screenshot bench clean
 
 all: native win64
 
@@ -28,6 +28,18 @@ test-native:
 
 test-win64:
 	scripts/with-display.sh ctest --test-dir $(WIN64) --output-on-failure
+
+run: deps win64
+	scripts/run.sh
+
+demo: deps win64
+	scripts/run.sh --demo
+
+screenshot: deps win64
+	scripts/run.sh --screenshot docs/screenshot.png
+
+bench: deps all
+	scripts/bench.sh
 
 clean:
 	rm -rf build
