@@ -1,0 +1,173 @@
+#include "framework/Dialog.h"
+
+#include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
+#include "framework/WinApp.h"
+
+#include <commctrl.h>
+
+#include <exception>
+
+namespace
+{
+// The dialog procedure returns these messages' results itself instead of
+// through DWLP_MSGRESULT.
+bool ReturnsDirectly(UINT message)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+    case WM_QUERYDRAGICON:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void InitControlClasses()
+{
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES };
+    InitCommonControlsEx(&icc);
+}
+}
+
+CDialog::CDialog(UINT nIDTemplate, HWND hParent)
+    : m_nIDTemplate(nIDTemplate), m_hParent(hParent)
+{
+}
+
+INT_PTR CDialog::DoModal()
+{
+    InitControlClasses();
+    m_nModalResult = -1;
+    return DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), m_hParent,
+                           DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::Create(HWND hParent)
+{
+    InitControlClasses();
+    m_nModalResult = -1;
+    return CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
+                              DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nModalResult = nResult;
+    ::EndDialog(m_hWnd, nResult);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(false);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return true;
+}
+
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
+
+bool CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        result = OnInitDialog();
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED)
+            return false;
+        if (LOWORD(wParam) == IDOK)
+        {
+            OnOK();
+            return true;
+        }
+        if (LOWORD(wParam) == IDCANCEL)
+        {
+            OnCancel();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // No exception may cross into the system's code: report it and go on.
+    try
+    {
+        return OnWndMsg(message, wParam, lParam, result);
+    }
+    catch (const std::exception& e)
+    {
+        AfxMessageBox(Utf8ToWide(e.what()), MB_OK | MB_ICONSTOP);
+    }
+    catch (...)
+    {
+        AfxMessageBox(L"Unknown error", MB_OK | MB_ICONSTOP);
+    }
+    return false;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* pDlg;
+    if (message == WM_INITDIALOG)
+    {
+        pDlg = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrW(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
+        pDlg->m_hWnd = hWnd;
+    }
+    else
+    {
+        pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hWnd, DWLP_USER));
+    }
+    if (!pDlg)
+        return FALSE;
+
+    LRESULT result = 0;
+    bool bHandled = pDlg->Dispatch(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY)
+    {
+        SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+        pDlg->m_hWnd = nullptr;
+        return FALSE;
+    }
+    if (!bHandled)
+        return FALSE;
+    if (ReturnsDirectly(message))
+        return static_cast<INT_PTR>(result);
+    SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
