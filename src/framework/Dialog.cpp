@@ -50,8 +50,20 @@ INT_PTR CDialog::DoModal()
 {
     InitControlClasses();
     m_nModalResult = -1;
-    return DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), m_hParent,
+    return DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), DefaultOwner(),
                            DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+HWND CDialog::DefaultOwner() const
+{
+    // Without a parent of its own, a dialog belongs to the main window, which
+    // it disables while it runs.
+    if (m_hParent)
+        return m_hParent;
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp || !pApp->m_pMainWnd || pApp->m_pMainWnd == this)
+        return nullptr;
+    return pApp->m_pMainWnd->GetSafeHwnd();
 }
 
 bool CDialog::Create(HWND hParent)

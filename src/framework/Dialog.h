@@ -32,6 +32,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND DefaultOwner() const;
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     UINT m_nIDTemplate;

@@ -22,15 +22,16 @@ std::wstring AppNameFromModule()
 }
 
 CWinApp::CWinApp()
-    : m_hInstance(GetModuleHandleW(nullptr)), m_strAppName(AppNameFromModule())
+    : m_hInstance(GetModuleHandleW(nullptr)), m_pPrevApp(g_pApp), m_strAppName(AppNameFromModule())
 {
     g_pApp = this;
 }
 
 CWinApp::~CWinApp()
 {
+    // A test may stack an application object on another one for a while.
     if (g_pApp == this)
-        g_pApp = nullptr;
+        g_pApp = m_pPrevApp;
 }
 
 BOOL CWinApp::InitInstance()

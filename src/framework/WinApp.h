@@ -35,6 +35,7 @@ public:
     CWnd* m_pMainWnd = nullptr;
 
 private:
+    CWinApp* m_pPrevApp;
     std::wstring m_strAppName;
     std::wstring m_strFileArg;
 };

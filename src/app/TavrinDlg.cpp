@@ -1,0 +1,236 @@
+#include "app/TavrinDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/StartupRegistration.h"
+#include "app/TrayIcon.h"
+#include "app/VersionText.h"
+#include "framework/WinApp.h"
+
+#include <mosquitto.h>
+
+namespace
+{
+uint32_t TickCount()
+{
+    return GetTickCount();
+}
+
+// The shell broadcasts this when the taskbar is created again.
+const UINT WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+CTavrinDlg::CTavrinDlg()
+    : CDialogEx(IDD), m_mqtt(this, TickCount), m_panes(*this, m_tabLog, m_listLog)
+{
+    HINSTANCE hInstance = AfxGetInstanceHandle();
+    m_hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+
+    // A standard dialog under the application name, which the template names
+    // as its class and the single-instance check looks for. Registering it
+    // again fails harmlessly.
+    std::wstring strClass = AfxGetAppName();
+    WNDCLASSW wc = {};
+    GetClassInfoW(hInstance, L"#32770", &wc);
+    wc.hInstance = hInstance;
+    wc.lpszClassName = strClass.c_str();
+    RegisterClassW(&wc);
+}
+
+CTavrinDlg::~CTavrinDlg() = default;
+
+void CTavrinDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialogEx::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_TAB_LOG, m_tabLog);
+}
+
+BOOL CTavrinDlg::OnInitDialog()
+{
+    CDialogEx::OnInitDialog();
+
+    AddAboutMenuItem();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    std::wstring strAppName = AfxGetAppName();
+    CWinApp* pApp = AfxGetApp();
+    std::wstring strDirArg = pApp ? pApp->GetFileArgument() : std::wstring();
+    m_profile.m_strPath = MakeProfilePath(strAppName.c_str(), strDirArg.empty() ? nullptr : strDirArg.c_str());
+
+    SetWindowText(strAppName + L" (" + LoadVersionText() + L")");
+
+    FillTrayRecord(m_nid, m_hWnd, LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    AddTrayIcon(m_nid);
+
+    SetTimer(m_hWnd, TIMER_POLL, 30, nullptr);
+    SetTimer(m_hWnd, TIMER_RECEIVE_TIME, 1000, nullptr);
+
+    // Tabs and panes first: the connection attempt already logs into them.
+    m_panes.Create();
+    mosquitto_lib_init();
+    m_mqtt.Connect();
+
+    m_tReceive = std::time(nullptr);
+    CreateLargeFont();
+    ShowCurrentPane();
+    return TRUE;
+}
+
+void CTavrinDlg::AddAboutMenuItem()
+{
+    HMENU hSysMenu = GetSystemMenu(m_hWnd, FALSE);
+    if (!hSysMenu)
+        return;
+    const wchar_t* pszText = nullptr;
+    int nLen = LoadStringW(AfxGetInstanceHandle(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&pszText), 0);
+    if (nLen <= 0)
+        return;
+    std::wstring text(pszText, static_cast<size_t>(nLen));
+    AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+void CTavrinDlg::CreateLargeFont()
+{
+    LOGFONTW lf = {};
+    GetObjectW(GetFont(), sizeof(lf), &lf);
+    lf.lfHeight = -48;
+    m_fontLarge.CreateFontIndirect(&lf);
+    ::SendMessageW(GetDlgItem(IDC_ROBOT_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(m_fontLarge.GetSafeHandle()), TRUE);
+}
+
+bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_TASKBARCREATED && WM_TASKBARCREATED != 0)
+    {
+        AddTrayIcon(m_nid);
+        return true;
+    }
+
+    switch (message)
+    {
+    case WM_SYSCOMMAND:
+        return OnSysCommand(static_cast<UINT>(wParam));
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    case WM_TRAYNOTIFY:
+        OnTrayNotify(wParam, lParam);
+        result = 0;
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return true;
+    case WM_COMMAND:
+        if (OnCommand(wParam))
+            return true;
+        break;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_NOTIFY:
+    {
+        NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+        if (pNMHDR->idFrom == IDC_TAB_LOG && pNMHDR->code == TCN_SELCHANGE)
+        {
+            OnTabSelChange(pNMHDR, &result);
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return CDialogEx::OnWndMsg(message, wParam, lParam, result);
+}
+
+bool CTavrinDlg::OnCommand(WPARAM wParam)
+{
+    UINT nID = LOWORD(wParam);
+    UINT nCode = HIWORD(wParam);
+    if (nCode == LBN_DBLCLK && nID >= IDC_LIST_LOG0 && nID <= IDC_LIST_LOG4)
+    {
+        OnPaneDblClk(nID);
+        return true;
+    }
+    if (nCode != BN_CLICKED) // menu commands arrive with 0 as well
+        return false;
+    switch (nID)
+    {
+    case ID_SHOW_HIDE:
+        OnShowHide();
+        return true;
+    case ID_APP_EXIT:
+        OnExit();
+        return true;
+    case ID_OPEN_INI:
+        OnOpenIni();
+        return true;
+    case ID_STARTUP:
+        ToggleStartup();
+        return true;
+    case IDC_BTN_CLEAR:
+        OnClear();
+        return true;
+    case IDC_BTN_TOEND:
+        OnToEnd();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CTavrinDlg::OnSysCommand(UINT nID)
+{
+    if ((nID & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return true;
+}
+
+bool CTavrinDlg::OnPaint()
+{
+    if (!IsIconic())
+        return false;
+    PAINTSTRUCT ps;
+    HDC hDC = BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    int x = (rc.right - rc.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rc.bottom - rc.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(hDC, x, y, m_hIcon);
+    EndPaint(m_hWnd, &ps);
+    return true;
+}
+
+void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    m_mqtt.Poll();
+    if (nIDEvent == TIMER_RECEIVE_TIME)
+        UpdateReceiveTime();
+}
+
+void CTavrinDlg::OnCancel()
+{
+    // Closing only hides: the program lives on in the notification area.
+    ShowWindow(SW_HIDE);
+}
+
+void CTavrinDlg::OnExit()
+{
+    CDialogEx::OnCancel();
+}
+
+void CTavrinDlg::OnDestroy()
+{
+    DeleteTrayIcon(m_nid);
+    m_mqtt.Close();
+    mosquitto_lib_cleanup();
+}

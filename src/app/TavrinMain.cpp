@@ -1,0 +1,4 @@
+#include "app/TavrinApp.h"
+
+// The one application object; WinMain runs it.
+CTavrinApp theApp;

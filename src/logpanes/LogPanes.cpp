@@ -1,0 +1,115 @@
+#include "logpanes/LogPanes.h"
+
+#include <cwchar>
+
+namespace
+{
+const wchar_t* const PANE_CAPTIONS[CLogPanes::PANE_COUNT] = {
+    L"일반", L"mqtt", L"publish", L"subscribe", L"log",
+};
+}
+
+std::wstring FormatLogTime(std::time_t t)
+{
+    std::tm local = {};
+    if (localtime_s(&local, &t) != 0)
+        return std::wstring();
+    wchar_t szTime[128];
+    size_t nLen = std::wcsftime(szTime, 128, L"%H:%M:%S  ", &local);
+    return std::wstring(szTime, nLen);
+}
+
+CLogPanes::CLogPanes(CWnd& parent, CTabCtrl& tab, CListBox* pLists)
+    : m_parent(parent), m_tab(tab), m_pLists(pLists)
+{
+}
+
+void CLogPanes::Create()
+{
+    for (int i = 0; i < PANE_COUNT; ++i)
+        m_tab.InsertItem(i, PANE_CAPTIONS[i]);
+
+    RECT rc;
+    m_tab.GetWindowRect(&rc);
+    m_parent.ScreenToClient(&rc);
+    rc.left += 20;
+    rc.top += 40;
+    rc.right -= 20;
+    rc.bottom -= 10;
+
+    HFONT hFont = m_parent.GetFont();
+    for (int i = 0; i < PANE_COUNT; ++i)
+    {
+        m_pLists[i].Create(LIST_STYLE, rc, m_parent.GetSafeHwnd(), FIRST_LIST_ID + i);
+        m_pLists[i].SetFont(hFont, true);
+    }
+}
+
+void CLogPanes::Append(int nPane, const std::wstring& text)
+{
+    CListBox& list = m_pLists[nPane];
+    int nSel = list.GetCurSel();
+    int nCount = list.GetCount();
+
+    list.AddString(FormatLogTime(std::time(nullptr)) + text);
+    if (list.GetCount() > MAX_LINES)
+        list.DeleteString(0);
+    // Following the tail: the last line was selected, or the pane was empty.
+    if (nSel == nCount - 1)
+        list.SetCurSel(list.GetCount() - 1);
+}
+
+void CLogPanes::ShowCurrent()
+{
+    int nCurrent = GetCurrentPane();
+    for (int i = 0; i < PANE_COUNT; ++i)
+        m_pLists[i].ShowWindow(i == nCurrent ? SW_SHOW : SW_HIDE);
+    UpdateHorizontalExtent();
+}
+
+void CLogPanes::UpdateHorizontalExtent()
+{
+    CListBox* pList = CurrentList();
+    if (!pList)
+        return;
+    // No font is selected: widths follow the context's default font.
+    HDC hDC = GetDC(pList->GetSafeHwnd());
+    int cxWidest = 0;
+    std::wstring line;
+    for (int i = 0; i < pList->GetCount(); ++i)
+    {
+        if (!pList->GetText(i, line))
+            continue;
+        SIZE size = {};
+        GetTextExtentPoint32W(hDC, line.c_str(), static_cast<int>(line.size()), &size);
+        if (size.cx > cxWidest)
+            cxWidest = size.cx;
+    }
+    ReleaseDC(pList->GetSafeHwnd(), hDC);
+    if (pList->GetHorizontalExtent() < cxWidest)
+        pList->SetHorizontalExtent(cxWidest);
+}
+
+void CLogPanes::Clear()
+{
+    if (CListBox* pList = CurrentList())
+        pList->ResetContent();
+}
+
+void CLogPanes::ToEnd()
+{
+    if (CListBox* pList = CurrentList())
+        pList->SetCurSel(pList->GetCount() - 1);
+}
+
+bool CLogPanes::GetSelectedLine(int nPane, std::wstring& line) const
+{
+    int nSel = m_pLists[nPane].GetCurSel();
+    return nSel >= 0 && m_pLists[nPane].GetText(nSel, line);
+}
+
+CListBox* CLogPanes::CurrentList()
+{
+    int nCurrent = GetCurrentPane();
+    return (nCurrent >= 0 && nCurrent < PANE_COUNT) ? &m_pLists[nCurrent] : nullptr;
+}
