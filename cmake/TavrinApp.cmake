@@ -26,3 +26,11 @@ if(WIN_TEST_SOURCES)
   add_test(NAME win_tests COMMAND win_tests)
   set_tests_properties(win_tests PROPERTIES TIMEOUT 600)
 endif()
+
+# The real program, started as a process and read through its window.
+add_executable(e2e_tests tests/main.cpp tests/e2e/EndToEndTests.cpp)
+target_link_libraries(e2e_tests PRIVATE test_support)
+set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+add_dependencies(e2e_tests Tavrin)
+add_test(NAME e2e_tests COMMAND e2e_tests)
+set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
