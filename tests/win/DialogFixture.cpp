@@ -1,0 +1,109 @@
+#include "DialogFixture.h"
+
+#include "TestPlatform.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+namespace
+{
+std::wstring MakeTempDir()
+{
+    wchar_t szTemp[MAX_PATH];
+    GetTempPathW(MAX_PATH, szTemp);
+    static int s_nCount = 0;
+    for (;;)
+    {
+        wchar_t szDir[MAX_PATH];
+        std::swprintf(szDir, MAX_PATH, L"%lstavrin-win-%lu-%d", szTemp, GetCurrentProcessId(), ++s_nCount);
+        if (CreateDirectoryW(szDir, nullptr))
+            return szDir;
+    }
+}
+
+void RemoveTree(const std::wstring& dir)
+{
+    std::wstring from = dir + L'\0';
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+}
+
+void CDialogTest::SetUp()
+{
+    m_app.SetAppName(L"Tavrin");
+    m_dir = MakeTempDir();
+    m_iniPath = m_dir + L"\\Tavrin.ini";
+    m_app.SetFileArgument(m_dir);
+    WriteIni();
+    m_pDlg = std::make_unique<CTavrinDlg>();
+    ASSERT_TRUE(m_pDlg->Create());
+    m_hWnd = m_pDlg->GetSafeHwnd();
+}
+
+void CDialogTest::TearDown()
+{
+    if (m_hWnd && IsWindow(m_hWnd))
+        DestroyWindow(m_hWnd);
+    m_pDlg.reset();
+    RemoveTree(m_dir);
+}
+
+void CDialogTest::WriteIni(const std::wstring& extraLines)
+{
+    wchar_t szPort[16];
+    std::swprintf(szPort, 16, L"%d", TestPlatform::FreeLoopbackPort());
+    std::wstring text = L"\xFEFF[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::wstring(szPort) +
+                        L"\r\nreconnect-sec=3600\r\n" + extraLines;
+    HANDLE hFile = CreateFileW(m_iniPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+    DWORD dwWritten = 0;
+    WriteFile(hFile, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &dwWritten, nullptr);
+    CloseHandle(hFile);
+}
+
+std::wstring CDialogTest::ItemText(int nID) const
+{
+    wchar_t szText[512] = {};
+    GetDlgItemTextW(m_hWnd, nID, szText, 512);
+    return szText;
+}
+
+int CDialogTest::LineCount(int nPane) const
+{
+    return static_cast<int>(SendMessageW(Pane(nPane), LB_GETCOUNT, 0, 0));
+}
+
+int CDialogTest::Selection(int nPane) const
+{
+    return static_cast<int>(SendMessageW(Pane(nPane), LB_GETCURSEL, 0, 0));
+}
+
+std::wstring CDialogTest::Line(int nPane, int nIndex) const
+{
+    LRESULT nLen = SendMessageW(Pane(nPane), LB_GETTEXTLEN, nIndex, 0);
+    if (nLen == LB_ERR)
+        return L"<no line>";
+    std::wstring text(static_cast<size_t>(nLen) + 1, L'\0');
+    SendMessageW(Pane(nPane), LB_GETTEXT, nIndex, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(nLen));
+    return text;
+}
+
+void CDialogTest::Command(int nID, int nCode)
+{
+    SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(nID, nCode), 0);
+}
+
+void CDialogTest::SelectTab(int nPane)
+{
+    HWND hTab = Item(IDC_TAB_LOG);
+    SendMessageW(hTab, TCM_SETCURSEL, nPane, 0);
+    NMHDR nm = { hTab, IDC_TAB_LOG, static_cast<UINT>(TCN_SELCHANGE) };
+    SendMessageW(m_hWnd, WM_NOTIFY, IDC_TAB_LOG, reinterpret_cast<LPARAM>(&nm));
+}

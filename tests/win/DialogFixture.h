@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/TavrinDlg.h"
+#include "framework/WinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+// The real main window, created modeless from its template under the
+// application name "Tavrin", with its INI file in a fresh temporary folder
+// that names a broker port nothing listens on.
+class CDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    HWND Item(int nID) const { return GetDlgItem(m_hWnd, nID); }
+    std::wstring ItemText(int nID) const;
+    HWND Pane(int nPane) const { return Item(IDC_LIST_LOG0 + nPane); }
+    int LineCount(int nPane) const;
+    int Selection(int nPane) const;
+    std::wstring Line(int nPane, int nIndex) const;
+    void Command(int nID, int nCode = BN_CLICKED);
+    // Picks a tab the way a click does: select it, then notify the window.
+    void SelectTab(int nPane);
+    // Writes the INI file (UTF-16 with BOM) with the given extra lines.
+    void WriteIni(const std::wstring& extraLines = L"");
+
+    CWinApp m_app;
+    std::wstring m_dir;
+    std::wstring m_iniPath;
+    std::unique_ptr<CTavrinDlg> m_pDlg;
+    HWND m_hWnd = nullptr;
+};

@@ -1,0 +1,187 @@
+#include "DialogFixture.h"
+
+#include <commctrl.h>
+
+#include <regex>
+#include <string>
+
+namespace
+{
+// Panes 0 and 2 get nothing from the failed connection at start.
+const int PANE_GENERAL = 0;
+const int PANE_PUBLISH = 2;
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// Records every message box the thread opens and closes it at once.
+struct SBoxRecord
+{
+    int nCount = 0;
+    std::wstring caption;
+    std::wstring text;
+};
+SBoxRecord* g_pBoxes = nullptr;
+
+LRESULT CALLBACK CloseBoxes(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_ACTIVATE && g_pBoxes)
+    {
+        HWND hBox = reinterpret_cast<HWND>(wParam);
+        wchar_t szClass[16] = {};
+        GetClassNameW(hBox, szClass, 16);
+        if (std::wstring(szClass) == L"#32770")
+        {
+            wchar_t szText[512] = {};
+            ++g_pBoxes->nCount;
+            GetWindowTextW(hBox, szText, 512);
+            g_pBoxes->caption = szText;
+            GetDlgItemTextW(hBox, 0xFFFF, szText, 512);
+            g_pBoxes->text = szText;
+            PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+}
+
+TEST_F(CDialogTest, PanesAreListBoxesOverTheTabsOneShownAtATime)
+{
+    HWND hTab = Item(IDC_TAB_LOG);
+    ASSERT_EQ(SendMessageW(hTab, TCM_GETITEMCOUNT, 0, 0), 5);
+    const wchar_t* captions[] = { L"일반", L"mqtt", L"publish", L"subscribe", L"log" };
+    for (int i = 0; i < 5; ++i)
+    {
+        wchar_t szText[32] = {};
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = szText;
+        item.cchTextMax = 32;
+        SendMessageW(hTab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(std::wstring(szText), captions[i]);
+
+        HWND hPane = Pane(i);
+        ASSERT_NE(hPane, nullptr);
+        EXPECT_EQ(GetParent(hPane), m_hWnd);
+        // The list box itself adds and drops the scroll-bar bits as it needs them.
+        EXPECT_EQ(GetWindowLongW(hPane, GWL_STYLE) & ~(WS_VISIBLE | WS_VSCROLL | WS_HSCROLL),
+                  WS_CHILD | WS_BORDER | LBS_NOTIFY);
+        EXPECT_EQ(SendMessageW(hPane, WM_GETFONT, 0, 0), SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+        EXPECT_EQ(IsWindowVisible(hPane) != FALSE, i == 0) << "pane " << i;
+    }
+
+    SelectTab(3);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(IsWindowVisible(Pane(i)) != FALSE, i == 3) << "pane " << i;
+}
+
+TEST_F(CDialogTest, LinesCarryTheTimeAndFollowTheTail)
+{
+    m_pDlg->AppendLog(PANE_GENERAL, "첫 줄");
+    ASSERT_EQ(LineCount(PANE_GENERAL), 1);
+    EXPECT_EQ(Selection(PANE_GENERAL), 0) << "the first line of an empty pane is selected";
+    std::wstring first = Line(PANE_GENERAL, 0);
+    EXPECT_TRUE(std::regex_match(Narrow(first.substr(0, 10)), std::regex("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]  ")));
+    EXPECT_EQ(first.substr(10), L"첫 줄");
+
+    m_pDlg->AppendLog(PANE_GENERAL, "");
+    EXPECT_EQ(Line(PANE_GENERAL, 1).size(), 10u) << "an empty text leaves the time and two spaces";
+    EXPECT_EQ(Selection(PANE_GENERAL), 1);
+
+    // An older line selected: the selection stays while lines arrive.
+    SendMessageW(Pane(PANE_GENERAL), LB_SETCURSEL, 0, 0);
+    m_pDlg->AppendLog(PANE_GENERAL, "third");
+    EXPECT_EQ(Selection(PANE_GENERAL), 0);
+
+    // Back to the end: following again.
+    Command(IDC_BTN_TOEND);
+    EXPECT_EQ(Selection(PANE_GENERAL), 2);
+    m_pDlg->AppendLog(PANE_GENERAL, "fourth");
+    EXPECT_EQ(Selection(PANE_GENERAL), 3);
+}
+
+TEST_F(CDialogTest, APaneKeepsItsNewestHundredLines)
+{
+    for (int i = 1; i <= 101; ++i)
+        m_pDlg->AppendLog(PANE_GENERAL, ("line " + std::to_string(i)).c_str());
+    ASSERT_EQ(LineCount(PANE_GENERAL), 100);
+    EXPECT_EQ(Line(PANE_GENERAL, 0).substr(10), L"line 2");
+    EXPECT_EQ(Line(PANE_GENERAL, 99).substr(10), L"line 101");
+    EXPECT_EQ(Selection(PANE_GENERAL), 99);
+
+    // The selected oldest line is dropped: no selection, and no following
+    // until "끝으로".
+    SendMessageW(Pane(PANE_GENERAL), LB_SETCURSEL, 0, 0);
+    m_pDlg->AppendLog(PANE_GENERAL, "line 102");
+    EXPECT_EQ(LineCount(PANE_GENERAL), 100);
+    EXPECT_EQ(Selection(PANE_GENERAL), LB_ERR);
+    m_pDlg->AppendLog(PANE_GENERAL, "line 103");
+    EXPECT_EQ(Selection(PANE_GENERAL), LB_ERR);
+    Command(IDC_BTN_TOEND);
+    m_pDlg->AppendLog(PANE_GENERAL, "line 104");
+    EXPECT_EQ(Selection(PANE_GENERAL), 99);
+    EXPECT_EQ(Line(PANE_GENERAL, 99).substr(10), L"line 104");
+}
+
+TEST_F(CDialogTest, ClearEmptiesOnlyTheCurrentPaneAndKeepsTheScrollRange)
+{
+    std::string wide(200, 'W');
+    m_pDlg->AppendLog(PANE_GENERAL, wide.c_str());
+    m_pDlg->AppendLog(PANE_PUBLISH, "kept");
+    LRESULT cxBefore = SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(cxBefore, 0);
+
+    Command(IDC_BTN_CLEAR);
+    EXPECT_EQ(LineCount(PANE_GENERAL), 0);
+    EXPECT_EQ(LineCount(PANE_PUBLISH), 1);
+    m_pDlg->AppendLog(PANE_GENERAL, "short");
+    EXPECT_EQ(SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0), cxBefore);
+    EXPECT_EQ(Selection(PANE_GENERAL), 0) << "the next line after clearing is followed";
+
+    // "끝으로" on an empty pane changes nothing.
+    Command(IDC_BTN_CLEAR);
+    Command(IDC_BTN_TOEND);
+    EXPECT_EQ(LineCount(PANE_GENERAL), 0);
+    EXPECT_EQ(Selection(PANE_GENERAL), LB_ERR);
+}
+
+TEST_F(CDialogTest, AHiddenPaneIsMeasuredWhenItBecomesCurrent)
+{
+    std::string wide(150, 'M');
+    m_pDlg->AppendLog(PANE_PUBLISH, wide.c_str());
+    EXPECT_EQ(SendMessageW(Pane(PANE_PUBLISH), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+
+    SelectTab(PANE_PUBLISH);
+    LRESULT cxWide = SendMessageW(Pane(PANE_PUBLISH), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(cxWide, 0);
+
+    // A line for pane 0 re-measures the current pane, not pane 0.
+    m_pDlg->AppendLog(PANE_GENERAL, (wide + wide).c_str());
+    EXPECT_EQ(SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Pane(PANE_PUBLISH), LB_GETHORIZONTALEXTENT, 0, 0), cxWide);
+
+    SelectTab(PANE_GENERAL);
+    EXPECT_GT(SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0), cxWide);
+}
+
+TEST_F(CDialogTest, DoubleClickShowsTheSelectedLineAndNothingWithoutOne)
+{
+    SBoxRecord boxes;
+    g_pBoxes = &boxes;
+    HHOOK hHook = SetWindowsHookExW(WH_CBT, CloseBoxes, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+
+    Command(IDC_LIST_LOG0 + PANE_GENERAL, LBN_DBLCLK);
+    EXPECT_EQ(boxes.nCount, 0) << "an empty pane has no line to show";
+
+    m_pDlg->AppendLog(PANE_GENERAL, "두 번 누른 줄");
+    Command(IDC_LIST_LOG0 + PANE_GENERAL, LBN_DBLCLK);
+    EXPECT_EQ(boxes.nCount, 1);
+    EXPECT_EQ(boxes.caption, L"Tavrin");
+    EXPECT_EQ(boxes.text, Line(PANE_GENERAL, 0));
+
+    UnhookWindowsHookEx(hHook);
+    g_pBoxes = nullptr;
+}
