@@ -8,6 +8,8 @@ for n in $(seq 90 140); do
 done
 Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+here=$(cd "$(dirname "$0")/.." && pwd)
+# Let Wine's own processes end before their display goes away.
+trap 'WINEPREFIX=${WINEPREFIX:-$here/.deps/wine} timeout 20 /usr/lib/wine/wineserver -w 2>/dev/null; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 DISPLAY=:$n "$@"
