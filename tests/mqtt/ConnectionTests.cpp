@@ -1,0 +1,166 @@
+#include "MqttTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <json/value.h>
+
+namespace
+{
+typedef std::vector<std::string> Lines;
+
+std::string ConnectLine(int nPort)
+{
+    return "connect(127.0.0.1:" + std::to_string(nPort) + ")";
+}
+
+// One broker for the whole group; every test has its own client.
+class ConnectionTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pBroker = new CTestBroker;
+        ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pBroker;
+        s_pBroker = nullptr;
+    }
+    void SetUp() override
+    {
+        FakeTick::Set(1000);
+        m_callback.SetInt("port", s_pBroker->Port());
+    }
+    void TearDown() override { m_service.Close(); }
+
+    static CTestBroker* s_pBroker;
+    CFakeCallback m_callback;
+    CRobotMqttService m_service{&m_callback, FakeTick::Now};
+};
+
+CTestBroker* ConnectionTest::s_pBroker = nullptr;
+
+TEST_F(ConnectionTest, ReadsAddressLogsItAndConnects)
+{
+    m_service.Connect();
+
+    EXPECT_EQ(m_callback.m_reads, Lines({"RobotMqttService/ip", "RobotMqttService/port"}));
+    EXPECT_EQ(m_callback.Lines(LOG_MQTT), Lines({ConnectLine(s_pBroker->Port()), "connection success"}));
+    EXPECT_TRUE(m_service.IsConnected());
+}
+
+TEST_F(ConnectionTest, ReceivesEveryTopicUnderServerOnly)
+{
+    m_service.Connect();
+    ASSERT_TRUE(WaitSubscribed(m_service, m_callback));
+
+    CTestPublisher publisher(s_pBroker->Port());
+    ASSERT_TRUE(publisher.IsConnected());
+    publisher.Publish("server/sendMessage", "{\"n\": 1}");
+    publisher.Publish("robot/status", "{\"n\": 2}");
+    publisher.Publish("server/other/deep", "{\"n\": 3}");
+    ASSERT_TRUE(publisher.Sync());
+    // The broker keeps the order, so "robot/status" would have come before the last one.
+    ASSERT_TRUE(PollUntil(m_service, [&] { return m_callback.m_messages.size() >= 2; }));
+
+    ASSERT_EQ(m_callback.m_messages.size(), 2u);
+    EXPECT_EQ(m_callback.m_messages[0].topic, "server/sendMessage");
+    EXPECT_EQ(m_callback.m_messages[1].topic, "server/other/deep");
+    EXPECT_EQ(m_callback.m_messages[1].root["n"].asInt(), 3);
+    EXPECT_EQ(m_callback.Lines(LOG_SUBSCRIBE), Lines({"{\"n\": 1}", "{\"n\": 3}"}));
+}
+
+TEST_F(ConnectionTest, SecondConnectDoesNothing)
+{
+    m_service.Connect();
+    size_t nLines = m_callback.m_lines.size();
+    size_t nReads = m_callback.m_reads.size();
+
+    m_service.Connect();
+
+    EXPECT_EQ(m_callback.m_lines.size(), nLines);
+    EXPECT_EQ(m_callback.m_reads.size(), nReads);
+}
+
+TEST_F(ConnectionTest, NothingHappensWithoutAnInstance)
+{
+    m_service.Poll();
+    m_service.Close();
+    m_service.Poll();
+    EXPECT_TRUE(m_callback.m_lines.empty());
+    EXPECT_TRUE(m_callback.m_reads.empty());
+
+    m_service.Connect();
+    m_service.Close();
+    EXPECT_FALSE(m_service.IsConnected());
+    size_t nLines = m_callback.m_lines.size();
+    size_t nReads = m_callback.m_reads.size();
+    m_service.Poll();
+    m_service.Close();
+    EXPECT_EQ(m_callback.m_lines.size(), nLines);
+    EXPECT_EQ(m_callback.m_reads.size(), nReads);
+}
+
+TEST(ConnectionWithoutBroker, LogsFailAndWaits)
+{
+    FakeTick::Set(1000);
+    CFakeCallback callback;
+    int nPort = TestPlatform::FreeLoopbackPort();
+    callback.SetInt("port", nPort);
+    callback.SetInt("reconnect-sec", 60);
+    CRobotMqttService service(&callback, FakeTick::Now);
+
+    service.Connect();
+    EXPECT_EQ(callback.Lines(LOG_MQTT), Lines({ConnectLine(nPort), "connection fail"}));
+    EXPECT_FALSE(service.IsConnected());
+
+    // Waiting: the pause is read, nothing else happens.
+    service.Poll();
+    EXPECT_EQ(callback.CountReads("reconnect-sec"), 1);
+    EXPECT_EQ(callback.Lines(LOG_MQTT).size(), 2u);
+    service.Close();
+}
+
+// A restart of the broker: the loss, failed attempts while it is down, and the
+// renewed subscription once it is back.
+TEST(ConnectionAcrossRestart, ReconnectsAndSubscribesAgain)
+{
+    CTestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.LogText();
+    FakeTick::Set(5000);
+    CFakeCallback callback;
+    callback.SetInt("port", broker.Port());
+    callback.SetInt("reconnect-sec", 1);
+    CRobotMqttService service(&callback, FakeTick::Now);
+    service.Connect();
+    ASSERT_TRUE(WaitSubscribed(service, callback));
+
+    ASSERT_TRUE(broker.Stop());
+    ASSERT_TRUE(PollUntil(service, [&] { return callback.CountLines(LOG_MQTT, "connection lost") == 1; }));
+    // The poll that noticed the loss neither waited nor reconnected.
+    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "connection lost");
+    EXPECT_EQ(callback.CountReads("reconnect-sec"), 0);
+    EXPECT_FALSE(service.IsConnected());
+
+    FakeTick::Set(6000);
+    service.Poll();
+    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "connection lost");
+    FakeTick::Set(6001);
+    service.Poll();
+    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "reconnect fail");
+
+    ASSERT_TRUE(broker.Start()) << broker.LogText();
+    FakeTick::Set(7002);
+    service.Poll();
+    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "reconnect success");
+    EXPECT_TRUE(service.IsConnected());
+    ASSERT_TRUE(WaitSubscribed(service, callback, 2));
+
+    CTestPublisher publisher(broker.Port());
+    publisher.Publish("server/sendMessage", "{\"after\": \"restart\"}");
+    ASSERT_TRUE(publisher.Sync());
+    ASSERT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == 1; }));
+    EXPECT_EQ(callback.m_messages[0].root["after"].asString(), "restart");
+    service.Close();
+}
+}

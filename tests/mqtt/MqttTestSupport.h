@@ -1,0 +1,35 @@
+#pragma once
+
+#include "FakeCallback.h"
+#include "TestBroker.h"
+#include "TestPlatform.h"
+#include "TestPublisher.h"
+#include "mqtt/RobotMqttService.h"
+
+#include <chrono>
+#include <thread>
+
+// Polls the client until done() holds or the time is up; returns done().
+template <class F>
+bool PollUntil(CRobotMqttService& service, F done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10), int* pnPolls = nullptr)
+{
+    const auto tEnd = std::chrono::steady_clock::now() + timeout;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > tEnd)
+            return false;
+        service.Poll();
+        if (pnPolls)
+            ++*pnPolls;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// The client's subscription is in place once the library has logged the
+// broker's answer to it.
+inline bool WaitSubscribed(CRobotMqttService& service, CFakeCallback& callback, int nTimes = 1)
+{
+    return PollUntil(service, [&] { return callback.CountLibraryLog("SUBACK") >= nTimes; });
+}

@@ -1,0 +1,120 @@
+#include "TestBroker.h"
+
+#include "TestPlatform.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// The script sits beside this file in the source tree; the compiler is given
+// absolute source paths, and Wine sees the Linux file system as it is.
+std::string ScriptPath()
+{
+    std::string path = __FILE__;
+    return path.substr(0, path.find_last_of("/\\") + 1) + "broker.sh";
+}
+
+std::string ReadFile(const std::string& hostPath)
+{
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+template <class F> bool WaitFor(F done, std::chrono::milliseconds timeout)
+{
+    const auto tEnd = std::chrono::steady_clock::now() + timeout;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > tEnd)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+}
+
+CTestBroker::CTestBroker()
+{
+    do
+        m_nPort = TestPlatform::FreeLoopbackPort();
+    while (m_nPort == 1883);
+
+    // /tmp is the same folder for the Linux broker and for a test under Wine.
+    for (int n = 0;; ++n)
+    {
+        m_dir = "/tmp/tavrin-broker-" + std::to_string(m_nPort) + "-" + std::to_string(n);
+        std::error_code ec;
+        if (fs::create_directory(TestPlatform::HostPath(m_dir), ec) || ec)
+            break;
+    }
+
+    std::ofstream conf(File("mosquitto.conf"), std::ios::binary);
+    conf << "listener " << m_nPort << " 127.0.0.1\n"
+         << "allow_anonymous true\n"
+         << "persistence false\n"
+         // Run as root, the broker would become user "mosquitto" and lose its folder.
+         << "user root\n"
+         << "log_dest file " << m_dir << "/mosquitto.log\n"
+         // Bursts must not be thinned out while the client under test is not reading.
+         << "max_queued_messages 0\n";
+}
+
+CTestBroker::~CTestBroker()
+{
+    if (m_bRunning)
+        Stop();
+    std::error_code ec;
+    fs::remove_all(TestPlatform::HostPath(m_dir), ec);
+}
+
+bool CTestBroker::Start()
+{
+    if (m_bRunning)
+        return true;
+    m_bRunning = RunScript("start");
+    // The script saw the listener open; make sure it really answers.
+    if (m_bRunning)
+        m_bRunning = WaitFor([this] { return TestPlatform::AcceptsConnections(m_nPort); },
+                             std::chrono::seconds(10));
+    // A broker that came up badly must not outlive the test.
+    if (!m_bRunning)
+        RunScript("stop");
+    return m_bRunning;
+}
+
+bool CTestBroker::Stop()
+{
+    bool bOk = RunScript("stop");
+    m_bRunning = false;
+    return bOk;
+}
+
+std::string CTestBroker::LogText() const
+{
+    return ReadFile(File("mosquitto.log")) + ReadFile(File("mosquitto.out"));
+}
+
+bool CTestBroker::RunScript(const char* command)
+{
+    std::string done = File("done");
+    std::error_code ec;
+    fs::remove(done, ec);
+    if (!TestPlatform::LaunchShell({ScriptPath(), command, m_dir}))
+        return false;
+    if (!WaitFor([&] { return fs::exists(done, ec); }, std::chrono::seconds(20)))
+        return false;
+    return ReadFile(done).compare(0, 2, "ok") == 0;
+}
+
+std::string CTestBroker::File(const char* name) const
+{
+    return TestPlatform::HostPath(m_dir + "/" + name);
+}

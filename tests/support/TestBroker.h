@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// Debian's mosquitto on a free loopback port, with a private configuration in
+// its own temporary folder. Stop and Start again keep the port, for restarts.
+class CTestBroker
+{
+public:
+    CTestBroker();
+    ~CTestBroker();
+    CTestBroker(const CTestBroker&) = delete;
+    CTestBroker& operator=(const CTestBroker&) = delete;
+
+    // Both wait until the broker accepts connections, or is gone.
+    bool Start();
+    bool Stop();
+
+    int Port() const { return m_nPort; }
+    bool IsRunning() const { return m_bRunning; }
+    // The broker's own log, for failure messages.
+    std::string LogText() const;
+
+private:
+    bool RunScript(const char* command);
+    std::string File(const char* name) const;
+
+    int m_nPort;
+    std::string m_dir; // Linux path
+    bool m_bRunning = false;
+};
