@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -32,6 +33,50 @@ void RemoveTree(const std::wstring& dir)
     op.fFlags = FOF_NO_UI;
     SHFileOperationW(&op);
 }
+}
+
+namespace
+{
+CDialogCloser* g_pCloser = nullptr;
+}
+
+CDialogCloser::CDialogCloser()
+    : m_hHook(SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId()))
+{
+    g_pCloser = this;
+}
+
+CDialogCloser::~CDialogCloser()
+{
+    UnhookWindowsHookEx(m_hHook);
+    g_pCloser = nullptr;
+}
+
+LRESULT CALLBACK CDialogCloser::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND && g_pCloser)
+        g_pCloser->m_created.push_back(reinterpret_cast<HWND>(wParam));
+    if (nCode == HCBT_ACTIVATE && g_pCloser)
+    {
+        HWND hBox = reinterpret_cast<HWND>(wParam);
+        auto it = std::find(g_pCloser->m_created.begin(), g_pCloser->m_created.end(), hBox);
+        if (it == g_pCloser->m_created.end())
+            return CallNextHookEx(nullptr, nCode, wParam, lParam);
+        g_pCloser->m_created.erase(it); // once per window
+        wchar_t szText[512] = {};
+        GetClassNameW(hBox, szText, 512);
+        if (std::wstring(szText) == L"#32770")
+        {
+            ++g_pCloser->nCount;
+            GetWindowTextW(hBox, szText, 512);
+            g_pCloser->caption = szText;
+            szText[0] = L'\0';
+            GetDlgItemTextW(hBox, 0xFFFF, szText, 512);
+            g_pCloser->text = szText;
+            PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 void CDialogTest::SetUp()

@@ -7,6 +7,27 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+// While it lives, every dialog or message box that this thread opens is
+// recorded and closed with IDOK when it is first activated.
+class CDialogCloser
+{
+public:
+    CDialogCloser();
+    ~CDialogCloser();
+    CDialogCloser(const CDialogCloser&) = delete;
+    CDialogCloser& operator=(const CDialogCloser&) = delete;
+
+    int nCount = 0;
+    std::wstring caption;
+    std::wstring text; // a message box's text
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hHook;
+    std::vector<HWND> m_created;
+};
 
 // The real main window, created modeless from its template under the
 // application name "Tavrin", with its INI file in a fresh temporary folder

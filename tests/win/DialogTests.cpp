@@ -208,3 +208,12 @@ TEST_F(CDialogTest, ModalRunEndsOnExitAndDestroysTheWindow)
     EXPECT_FALSE(IsWindow(dlg.m_hSeen));
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
 }
+
+TEST_F(CDialogTest, SystemMenuAboutRunsTheAboutBox)
+{
+    CDialogCloser boxes;
+    SendMessageW(m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_EQ(boxes.nCount, 1);
+    EXPECT_EQ(boxes.caption, L"Tavrin 정보");
+    EXPECT_TRUE(IsWindowEnabled(m_hWnd));
+}

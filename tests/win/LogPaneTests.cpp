@@ -15,36 +15,6 @@ std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
 }
-
-// Records every message box the thread opens and closes it at once.
-struct SBoxRecord
-{
-    int nCount = 0;
-    std::wstring caption;
-    std::wstring text;
-};
-SBoxRecord* g_pBoxes = nullptr;
-
-LRESULT CALLBACK CloseBoxes(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    if (nCode == HCBT_ACTIVATE && g_pBoxes)
-    {
-        HWND hBox = reinterpret_cast<HWND>(wParam);
-        wchar_t szClass[16] = {};
-        GetClassNameW(hBox, szClass, 16);
-        if (std::wstring(szClass) == L"#32770")
-        {
-            wchar_t szText[512] = {};
-            ++g_pBoxes->nCount;
-            GetWindowTextW(hBox, szText, 512);
-            g_pBoxes->caption = szText;
-            GetDlgItemTextW(hBox, 0xFFFF, szText, 512);
-            g_pBoxes->text = szText;
-            PostMessageW(hBox, WM_COMMAND, IDOK, 0);
-        }
-    }
-    return CallNextHookEx(nullptr, nCode, wParam, lParam);
-}
 }
 
 TEST_F(CDialogTest, PanesAreListBoxesOverTheTabsOneShownAtATime)
@@ -168,10 +138,7 @@ TEST_F(CDialogTest, AHiddenPaneIsMeasuredWhenItBecomesCurrent)
 
 TEST_F(CDialogTest, DoubleClickShowsTheSelectedLineAndNothingWithoutOne)
 {
-    SBoxRecord boxes;
-    g_pBoxes = &boxes;
-    HHOOK hHook = SetWindowsHookExW(WH_CBT, CloseBoxes, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hHook, nullptr);
+    CDialogCloser boxes;
 
     Command(IDC_LIST_LOG0 + PANE_GENERAL, LBN_DBLCLK);
     EXPECT_EQ(boxes.nCount, 0) << "an empty pane has no line to show";
@@ -181,7 +148,4 @@ TEST_F(CDialogTest, DoubleClickShowsTheSelectedLineAndNothingWithoutOne)
     EXPECT_EQ(boxes.nCount, 1);
     EXPECT_EQ(boxes.caption, L"Tavrin");
     EXPECT_EQ(boxes.text, Line(PANE_GENERAL, 0));
-
-    UnhookWindowsHookEx(hHook);
-    g_pBoxes = nullptr;
 }
