@@ -217,3 +217,19 @@ TEST_F(CDialogTest, SystemMenuAboutRunsTheAboutBox)
     EXPECT_EQ(boxes.caption, L"Tavrin 정보");
     EXPECT_TRUE(IsWindowEnabled(m_hWnd));
 }
+
+TEST_F(CDialogTest, TheTrayIconComesBackWithTheTaskbar)
+{
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = m_hWnd;
+    nid.uID = TRAY_ICON_ID;
+    if (!Shell_NotifyIconW(NIM_MODIFY, &nid))
+        GTEST_SKIP() << "no notification area here";
+
+    // As if the shell had restarted: our icon is gone until it is re-added.
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+    ASSERT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &nid));
+    SendMessageW(m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &nid));
+}
