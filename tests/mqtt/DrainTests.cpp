@@ -60,3 +60,50 @@ TEST_F(DrainTest, WithoutDrainingAPollTakesOneMessage)
     EXPECT_EQ(m_callback.m_messages.size(), 2u);
 }
 }
+
+namespace
+{
+// A message box opened from OnMessage runs a modal loop, and its timer ticks
+// poll. Re-entered, the library would take the next packet inside this
+// callback, or block on its own callback lock where it has one.
+class CNestedPollCallback : public CFakeCallback
+{
+public:
+    void OnMessage(const std::string& topic, const Json::Value& root) override
+    {
+        ++m_nDepth;
+        if (m_nDepth > m_nMaxDepth)
+            m_nMaxDepth = m_nDepth;
+        CFakeCallback::OnMessage(topic, root);
+        m_pService->Poll();
+        --m_nDepth;
+    }
+
+    CRobotMqttService* m_pService = nullptr;
+    int m_nDepth = 0;
+    int m_nMaxDepth = 0;
+};
+
+TEST(NestedPoll, PollFromInsideACallbackDoesNothing)
+{
+    CTestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.LogText();
+    CNestedPollCallback callback;
+    callback.SetInt("port", broker.Port());
+    CRobotMqttService service(&callback, FakeTick::Now);
+    callback.m_pService = &service;
+    service.Connect();
+    ASSERT_TRUE(WaitSubscribed(service, callback));
+
+    CTestPublisher publisher(broker.Port());
+    for (int i = 0; i < 5; ++i)
+        publisher.Publish("server/sendMessage", std::to_string(i));
+    ASSERT_TRUE(publisher.Sync());
+    ASSERT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == 5; }));
+
+    EXPECT_EQ(callback.m_nMaxDepth, 1);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(callback.m_messages[i].root.asInt(), i);
+    service.Close();
+}
+}
