@@ -28,7 +28,8 @@ if(WIN_TEST_SOURCES)
 endif()
 
 # The real program, started as a process and read through its window.
-add_executable(e2e_tests tests/main.cpp tests/e2e/EndToEndTests.cpp)
+file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
+add_executable(e2e_tests tests/main.cpp ${E2E_TEST_SOURCES})
 target_link_libraries(e2e_tests PRIVATE test_support)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 add_dependencies(e2e_tests Tavrin)
