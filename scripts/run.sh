@@ -30,14 +30,16 @@ cleanup() {
 trap cleanup EXIT
 
 if ! (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null; then
-  printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\npid_file %s/mosquitto.pid\nlog_dest none\n' \
-    "$port" "$tmp" > "$tmp/mosquitto.conf"
+  printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\npid_file %s/mosquitto.pid\nlog_dest none\nuser %s\n' \
+    "$port" "$tmp" "$(id -un)" > "$tmp/mosquitto.conf"
   /usr/sbin/mosquitto -c "$tmp/mosquitto.conf" -d
   for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break; sleep 0.1; done
   echo "run: started a broker on 127.0.0.1:$port"
 fi
 
 size=760x560
+# A screenshot run has a prefix of its own, so that ending it ends nothing else.
+[ -n "$shot" ] && export WINEPREFIX=$here/.deps/wine-screenshot
 if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ]; then
   [ -z "$shot" ] && echo "run: no display; running under Xvfb (nothing will be visible)"
   for n in $(seq 90 140); do [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break; done
@@ -61,7 +63,7 @@ if [ -n "$shot" ]; then
   mkdir -p "$(dirname "$shot")"
   import -window root "$shot"
   echo "run: wrote $shot"
-  WINEPREFIX=${WINEPREFIX:-$here/.deps/wine} /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
   exit 0
 fi
 wait $app
