@@ -1,5 +1,6 @@
-#include "mqtt/RobotMqttService.h"
+#include "mqtt/MessageIntake.h"
 
+#include "mqtt/RobotMqttService.h"
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "text/Utf8.h"
 
@@ -9,10 +10,51 @@
 
 namespace
 {
+bool IsJsonSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Past the comment that starts at text[i] ('/'), or i itself when no comment
+// starts there. An unclosed comment runs to the end, where the reader fails.
+size_t SkipComment(std::string_view text, size_t i)
+{
+    if (i + 1 >= text.size())
+        return i;
+    if (text[i + 1] == '*')
+    {
+        // "/*/" does not close itself: search from after the "*".
+        size_t end = text.find("*/", i + 2);
+        return end == std::string_view::npos ? text.size() : end + 2;
+    }
+    if (text[i + 1] == '/')
+    {
+        size_t end = text.find_first_of("\r\n", i + 2);
+        return end == std::string_view::npos ? text.size() : end + 1;
+    }
+    return i;
+}
+
+// Past the string whose opening quote is text[i]; a backslash takes the next
+// character with it, as the reader reads it.
+size_t SkipString(std::string_view text, size_t i)
+{
+    for (++i; i < text.size(); ++i)
+    {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == '"')
+            return i + 1;
+    }
+    return text.size();
+}
+
 bool ParsePayload(const std::string& text, Json::Value& root)
 {
-    // The reader throws instead of failing for some input, for instance
-    // nesting deeper than it allows; that is just a payload that is no JSON.
+    if (text.size() > MAX_PARSED_PAYLOAD_BYTES || JsonNestsDeeperThan(text, MAX_JSON_DEPTH))
+        return false;
+    // The reader throws instead of failing for some input; that is just a
+    // payload that is no JSON.
     try
     {
         Json::Reader reader; // default features: comments, any value at the root
@@ -23,6 +65,54 @@ bool ParsePayload(const std::string& text, Json::Value& root)
         return false;
     }
 }
+}
+
+bool JsonNestsDeeperThan(std::string_view text, size_t nMaxDepth)
+{
+    size_t nDepth = 0;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        const char c = text[i];
+        if (IsJsonSpace(c))
+        {
+            ++i;
+            continue;
+        }
+        if (c == '/')
+        {
+            size_t next = SkipComment(text, i);
+            if (next != i)
+            {
+                i = next;
+                continue;
+            }
+        }
+        // A root that is no array or object nests nothing.
+        if (nDepth == 0 && c != '[' && c != '{')
+            return false;
+        switch (c)
+        {
+        case '"':
+            i = SkipString(text, i);
+            continue;
+        case '[':
+        case '{':
+            if (++nDepth > nMaxDepth)
+                return true;
+            break;
+        case ']':
+        case '}':
+            // The root value ends here; the reader reads nothing after it.
+            if (--nDepth == 0)
+                return false;
+            break;
+        default:
+            break;
+        }
+        ++i;
+    }
+    return false;
 }
 
 void CRobotMqttService::OnReceive(const mosquitto_message* pMessage)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// What the intake hands to the JSON reader. Robot messages are a few levels
+// deep and well under 1 KB; anything beyond these limits is logged in the
+// "subscribe" pane but not parsed, as if it were no JSON.
+
+// The reader recurses once per level and only stops at 1,000 levels, which
+// takes a few hundred KB of the user-interface thread's stack, and the poll
+// already runs deep inside window procedures.
+inline constexpr size_t MAX_JSON_DEPTH = 64;
+
+// Parsing costs about 50 times the text's size in memory and some 0.5 ms per
+// KB; at this size one message stays well inside a poll's time budget.
+inline constexpr size_t MAX_PARSED_PAYLOAD_BYTES = 16 * 1024;
+
+// Whether the root value nests arrays and objects more than nMaxDepth levels
+// deep, read as Json::Reader with its default features reads it: brackets in
+// strings and comments do not count, nor does whatever follows the root value
+// (the reader ignores it). Linear in the text's length.
+bool JsonNestsDeeperThan(std::string_view text, size_t nMaxDepth);
