@@ -14,6 +14,18 @@ namespace
 const char MESSAGE_TOPIC[] = "server/sendMessage";
 const size_t MAX_CONTENT_BYTES = 1023;
 
+// The most tokens that any row of the decision table reads; a title's later
+// tokens are ignored, so a long title costs no more than its first few.
+constexpr size_t MostTokensUsed()
+{
+    size_t n = 0;
+    for (const auto& row : StatusTexts::TITLE_ROWS)
+        if (row.nFewestTokens > n)
+            n = row.nFewestTokens;
+    return n;
+}
+const size_t MAX_TITLE_TOKENS = MostTokensUsed();
+
 // Each "%s" of the format takes the next argument unchanged; arguments are not
 // scanned, so a "%s" inside a token stays as it is.
 std::string Format(const char* pszFormat, std::initializer_list<std::string_view> args)
@@ -76,15 +88,15 @@ CStatusUpdate InterpretMessage(const std::string& topic, const Json::Value& root
 
     update.bAccepted = true;
     update.strContentLine = Utf8::Cut(UpToNul(message.content), MAX_CONTENT_BYTES);
-    update.texts = InterpretTitle(SplitTitle(UpToNul(message.title)));
+    update.texts = InterpretTitle(SplitTitle(UpToNul(message.title), MAX_TITLE_TOKENS));
     return update;
 }
 
-std::vector<std::string> SplitTitle(const std::string& title)
+std::vector<std::string> SplitTitle(const std::string& title, size_t nMaxTokens)
 {
     std::vector<std::string> tokens;
     size_t pos = 0;
-    for (;;)
+    while (tokens.size() < nMaxTokens)
     {
         pos = title.find_first_not_of(':', pos);
         if (pos == std::string::npos)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@ struct CStatusUpdate
 
 CStatusUpdate InterpretMessage(const std::string& topic, const Json::Value& root);
 
-// ":"-separated tokens; empty fields never become tokens.
-std::vector<std::string> SplitTitle(const std::string& title);
+// ":"-separated tokens; empty fields never become tokens. Stops after
+// nMaxTokens tokens without looking at the rest of the title.
+std::vector<std::string> SplitTitle(const std::string& title, size_t nMaxTokens = SIZE_MAX);
 std::vector<SStatusText> InterpretTitle(const std::vector<std::string>& tokens);

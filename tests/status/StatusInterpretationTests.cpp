@@ -123,6 +123,18 @@ TEST(StatusInterpretation, EmptyFieldsNeverBecomeTokens)
     EXPECT_EQ(ForTitle("guide:start:A"), ForTitle("::guide:::start:A:"));
 }
 
+TEST(StatusInterpretation, LongTitlesAreReadOnlyAsFarAsTheTableLooks)
+{
+    std::string tail;
+    while (tail.size() < 100000)
+        tail += ":x";
+    EXPECT_EQ(ForTitle("call:2:add:B"), ForTitle("call:2:add:B" + tail));
+    EXPECT_EQ(ForTitle("idle"), ForTitle("idle" + tail));
+    EXPECT_EQ(50000u, SplitTitle("a" + tail).size() - 1);
+    EXPECT_EQ((std::vector<std::string>{"a", "x"}), SplitTitle("::a" + tail, 2));
+    EXPECT_TRUE(SplitTitle("a:b", 0).empty());
+}
+
 TEST(StatusInterpretation, KoreanAsUtf8AndAsEscapesComeOutIdentical)
 {
     // 홍길동, and a character outside the BMP spelt as a surrogate pair.
