@@ -12,9 +12,15 @@ std::string Sanitize(const char* p, size_t nBytes)
         return std::string();
     const void* pNul = std::memchr(p, 0, nBytes);
     size_t n = pNul ? static_cast<const char*>(pNul) - p : nBytes;
+    // Payloads are nearly always valid throughout: copy the valid run in one
+    // piece and let the replacing copy, byte by byte, do only the rest.
+    const char* pEnd = p + n;
+    const char* pBad = utf8::find_invalid(p, pEnd);
     std::string out;
     out.reserve(n);
-    utf8::replace_invalid(p, p + n, std::back_inserter(out), 0xFFFDu);
+    out.assign(p, pBad);
+    if (pBad != pEnd)
+        utf8::replace_invalid(pBad, pEnd, std::back_inserter(out), 0xFFFDu);
     return out;
 }
 
