@@ -21,7 +21,7 @@ win64:
 
 test: deps
 	$(MAKE) all
-	$(MAKE) test-native test-win64
+	$(MAKE) test-native test-win64 test-fuzz
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure
@@ -37,6 +37,17 @@ demo: deps win64
 
 screenshot: deps win64
 	scripts/run.sh --screenshot docs/screenshot.png
+
+# libFuzzer targets under ASan and UBSan: `make fuzz` runs each for
+# FUZZ_SECONDS, `make test` for 30 s each so that they keep working.
+.PHONY: fuzz test-fuzz
+FUZZ_SECONDS ?= 120
+
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+test-fuzz:
+	scripts/fuzz.sh 30
 
 bench: deps all
 	scripts/bench.sh
