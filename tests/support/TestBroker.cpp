@@ -97,6 +97,23 @@ bool CTestBroker::Stop()
     return bOk;
 }
 
+bool CTestBroker::Pause()
+{
+    return m_bRunning && RunScript("pause");
+}
+
+bool CTestBroker::Resume()
+{
+    return m_bRunning && RunScript("resume");
+}
+
+bool CTestBroker::Kill()
+{
+    bool bOk = RunScript("kill");
+    m_bRunning = false;
+    return bOk;
+}
+
 std::string CTestBroker::LogText() const
 {
     return ReadFile(File("mosquitto.log")) + ReadFile(File("mosquitto.out"));

@@ -15,6 +15,12 @@ public:
     // Both wait until the broker accepts connections, or is gone.
     bool Start();
     bool Stop();
+    // Freezes the running broker (SIGSTOP) and lets it go on again (SIGCONT):
+    // its connections stay open while nothing answers on them.
+    bool Pause();
+    bool Resume();
+    // Kills it outright (SIGKILL), frozen or not; Start brings it back.
+    bool Kill();
 
     int Port() const { return m_nPort; }
     bool IsRunning() const { return m_bRunning; }
