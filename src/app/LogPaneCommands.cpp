@@ -2,11 +2,10 @@
 #include "app/TavrinDlg.h"
 
 #include "framework/MessageBox.h"
-#include "framework/TextConvert.h"
 
 void CTavrinDlg::AppendLog(int nPane, const char* pszText)
 {
-    m_panes.Append(nPane, Utf8ToWide(pszText));
+    m_panes.Append(nPane, pszText);
     ShowCurrentPane();
 }
 

@@ -1,5 +1,8 @@
 #include "logpanes/LogPanes.h"
 
+#include "framework/TextConvert.h"
+
+#include <cstring>
 #include <cwchar>
 
 namespace
@@ -7,6 +10,35 @@ namespace
 const wchar_t* const PANE_CAPTIONS[CLogPanes::PANE_COUNT] = {
     L"일반", L"mqtt", L"publish", L"subscribe", L"log",
 };
+}
+
+std::wstring LogLineText(const char* pszText)
+{
+    if (!pszText)
+        return std::wstring();
+    const size_t nBytes = std::strlen(pszText);
+    const size_t nMax = CLogPanes::MAX_TEXT_CHARS;
+    // A character of at most four bytes gives at least one UTF-16 unit, so
+    // this much of a longer text always fills the line: the rest is never
+    // converted, however large the text.
+    size_t nHead = nBytes < 4 * nMax ? nBytes : 4 * nMax;
+    bool bCut = nHead < nBytes;
+    // Not inside a character: back over the continuation bytes (10xxxxxx)
+    // of the one that the cut would split.
+    while (bCut && nHead > 0 && (static_cast<unsigned char>(pszText[nHead]) & 0xC0) == 0x80)
+        --nHead;
+    std::wstring text = Utf8ToWide(std::string(pszText, nHead));
+    if (text.size() > nMax)
+    {
+        size_t n = nMax;
+        if (IS_HIGH_SURROGATE(text[n - 1]))
+            --n;
+        text.resize(n);
+        bCut = true;
+    }
+    if (bCut)
+        text += L"\u2026 (" + std::to_wstring(nBytes) + L" bytes)";
+    return text;
 }
 
 std::wstring FormatLogTime(std::time_t t)
@@ -45,13 +77,13 @@ void CLogPanes::Create()
     }
 }
 
-void CLogPanes::Append(int nPane, const std::wstring& text)
+void CLogPanes::Append(int nPane, const char* pszText)
 {
     CListBox& list = m_pLists[nPane];
     int nSel = list.GetCurSel();
     int nCount = list.GetCount();
 
-    list.AddString(FormatLogTime(std::time(nullptr)) + text);
+    list.AddString(FormatLogTime(std::time(nullptr)) + LogLineText(pszText));
     if (list.GetCount() > MAX_LINES)
         list.DeleteString(0);
     // Following the tail: the last line was selected, or the pane was empty.

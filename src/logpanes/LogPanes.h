@@ -16,6 +16,9 @@ public:
         PANE_COUNT = 5,
         MAX_LINES = 100,
         FIRST_LIST_ID = 101,
+        // Longer texts are cut for display: a list box holds, draws and
+        // measures its lines whole, and a payload may be megabytes.
+        MAX_TEXT_CHARS = 4096,
     };
     static const DWORD LIST_STYLE = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
 
@@ -23,9 +26,10 @@ public:
 
     // The tab items, then the list boxes over the tab's page area, hidden.
     void Create();
-    // Adds one time-stamped line, keeps the bound and follows the tail when
-    // the last line was selected (or the pane was empty).
-    void Append(int nPane, const std::wstring& text);
+    // Adds one time-stamped line of UTF-8 text (as LogLineText shows it),
+    // keeps the bound and follows the tail when the last line was selected
+    // (or the pane was empty).
+    void Append(int nPane, const char* pszText);
     void ShowCurrent();
     // Widens the current pane's horizontal extent to its widest line; never
     // narrows it.
@@ -43,6 +47,11 @@ private:
     CTabCtrl& m_tab;
     CListBox* m_pLists;
 };
+
+// The UTF-8 text as a pane shows it: whole, or its first MAX_TEXT_CHARS
+// UTF-16 units (never half a surrogate pair) followed by the mark
+// "… (N bytes)" with the full size.
+std::wstring LogLineText(const char* pszText);
 
 // "%H:%M:%S  " in local time; empty when the time cannot be formatted.
 std::wstring FormatLogTime(std::time_t t);
