@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 namespace
 {
@@ -82,13 +83,30 @@ void CLogPanes::Append(int nPane, const char* pszText)
     CListBox& list = m_pLists[nPane];
     int nSel = list.GetCurSel();
     int nCount = list.GetCount();
+    std::wstring line = FormatLogTime(std::time(nullptr)) + LogLineText(pszText);
 
-    list.AddString(FormatLogTime(std::time(nullptr)) + LogLineText(pszText));
+    // A shown pane would scroll and repaint at each of the steps below; it is
+    // drawn once, at the next paint, instead.
+    list.SendMessage(WM_SETREDRAW, FALSE);
+    list.AddString(line);
     if (list.GetCount() > MAX_LINES)
         list.DeleteString(0);
     // Following the tail: the last line was selected, or the pane was empty.
     if (nSel == nCount - 1)
         list.SetCurSel(list.GetCount() - 1);
+    list.SendMessage(WM_SETREDRAW, TRUE);
+    InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE);
+
+    // The current pane's extent already covers its other lines, so only the
+    // new one can widen it. A covered pane that is no longer current (its
+    // tab was changed without notice) has to be measured whole next time.
+    if (nPane == m_nCoveredPane)
+    {
+        if (nPane == GetCurrentPane())
+            WidenExtent(list, {line});
+        else
+            m_nCoveredPane = -1;
+    }
 }
 
 void CLogPanes::ShowCurrent()
@@ -102,24 +120,32 @@ void CLogPanes::ShowCurrent()
 void CLogPanes::UpdateHorizontalExtent()
 {
     CListBox* pList = CurrentList();
-    if (!pList)
+    if (!pList || GetCurrentPane() == m_nCoveredPane)
         return;
-    // No font is selected: widths follow the context's default font.
-    HDC hDC = GetDC(pList->GetSafeHwnd());
-    int cxWidest = 0;
+    std::vector<std::wstring> lines;
     std::wstring line;
     for (int i = 0; i < pList->GetCount(); ++i)
+        if (pList->GetText(i, line))
+            lines.push_back(line);
+    WidenExtent(*pList, lines);
+    m_nCoveredPane = GetCurrentPane();
+}
+
+void CLogPanes::WidenExtent(CListBox& list, const std::vector<std::wstring>& lines)
+{
+    // No font is selected: widths follow the context's default font.
+    HDC hDC = GetDC(list.GetSafeHwnd());
+    int cxWidest = 0;
+    for (const std::wstring& line : lines)
     {
-        if (!pList->GetText(i, line))
-            continue;
         SIZE size = {};
         GetTextExtentPoint32W(hDC, line.c_str(), static_cast<int>(line.size()), &size);
         if (size.cx > cxWidest)
             cxWidest = size.cx;
     }
-    ReleaseDC(pList->GetSafeHwnd(), hDC);
-    if (pList->GetHorizontalExtent() < cxWidest)
-        pList->SetHorizontalExtent(cxWidest);
+    ReleaseDC(list.GetSafeHwnd(), hDC);
+    if (list.GetHorizontalExtent() < cxWidest)
+        list.SetHorizontalExtent(cxWidest);
 }
 
 void CLogPanes::Clear()

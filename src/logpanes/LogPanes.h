@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 // The five tabbed, time-stamped log lists under the status board. The tab
 // control and the list boxes belong to the window; this works on them.
@@ -32,7 +33,8 @@ public:
     void Append(int nPane, const char* pszText);
     void ShowCurrent();
     // Widens the current pane's horizontal extent to its widest line; never
-    // narrows it.
+    // narrows it. Lines are measured once: a pane that stays current has
+    // each new line measured as it comes.
     void UpdateHorizontalExtent();
     void Clear();
     void ToEnd();
@@ -42,10 +44,13 @@ public:
 
 private:
     CListBox* CurrentList();
+    static void WidenExtent(CListBox& list, const std::vector<std::wstring>& lines);
 
     CWnd& m_parent;
     CTabCtrl& m_tab;
     CListBox* m_pLists;
+    // The pane whose extent covers all its lines; -1 for none yet.
+    int m_nCoveredPane = -1;
 };
 
 // The UTF-8 text as a pane shows it: whole, or its first MAX_TEXT_CHARS
