@@ -42,4 +42,5 @@ private:
     PFN_TICK m_pfnTick;
     bool m_bDrain = true;
     bool m_bInPoll = false;
+    unsigned m_nMessages = 0; // received, wrapping; tells a poll that traffic flows
 };

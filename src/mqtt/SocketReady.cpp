@@ -1,29 +1,17 @@
 #include "mqtt/SocketReady.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <poll.h>
-#endif
+#include <cerrno>
 
 #ifdef _WIN32
-bool SocketHasData(int nSocket)
-{
-    if (nSocket < 0)
-        return false;
-    fd_set fds;
-    FD_ZERO(&fds);
-    FD_SET(static_cast<SOCKET>(nSocket), &fds);
-    timeval tv = {0, 0};
-    return select(0, &fds, nullptr, nullptr, &tv) > 0;
-}
-#else
-bool SocketHasData(int nSocket)
-{
-    if (nSocket < 0)
-        return false;
-    // poll rather than select: no limit on the descriptor's value.
-    pollfd pfd = {nSocket, POLLIN, 0};
-    return poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
-}
+#include <winsock2.h>
 #endif
+
+bool ReadFoundSocketEmpty()
+{
+    // The library's own test after each packet, in the same order.
+#ifdef _WIN32
+    return errno == EAGAIN || errno == WSAEWOULDBLOCK;
+#else
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+#endif
+}
