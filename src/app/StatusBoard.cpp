@@ -69,12 +69,43 @@ void CTavrinDlg::OnMessage(const std::string& topic, const Json::Value& root)
     m_tReceive = std::time(nullptr);
     UpdateReceiveTime();
     for (const SStatusText& status : update.texts)
-        SetDlgItemText(FieldControlId(status.field), Utf8ToWide(status.text));
+        SetBoardText(FieldControlId(status.field), Utf8ToWide(status.text));
     AppendLog(0, update.strContentLine.c_str());
 }
 
 void CTavrinDlg::UpdateReceiveTime()
 {
     std::string text = FormatReceiveTime(m_bReceived != 0, m_tReceive, std::time(nullptr));
-    SetDlgItemText(IDC_RECEIVE_TIME, Utf8ToWide(text));
+    SetBoardText(IDC_RECEIVE_TIME, Utf8ToWide(text));
+}
+
+void CTavrinDlg::SetBoardText(int nID, const std::wstring& text)
+{
+    int i = nID - BOARD_FIRST;
+    if (m_nScreenBatch == 0 || i < 0 || i >= BOARD_COUNT)
+    {
+        SetDlgItemText(nID, text);
+        return;
+    }
+    m_boardText[i] = text;
+    m_bBoardText[i] = true;
+}
+
+CTavrinDlg::CScreenBatch::CScreenBatch(CTavrinDlg& dlg) : m_dlg(dlg)
+{
+    ++m_dlg.m_nScreenBatch;
+    m_dlg.m_panes.BeginBatch();
+}
+
+CTavrinDlg::CScreenBatch::~CScreenBatch()
+{
+    m_dlg.m_panes.EndBatch();
+    if (--m_dlg.m_nScreenBatch > 0)
+        return;
+    for (int i = 0; i < BOARD_COUNT; ++i)
+        if (m_dlg.m_bBoardText[i])
+        {
+            m_dlg.m_bBoardText[i] = false;
+            m_dlg.SetDlgItemText(BOARD_FIRST + i, m_dlg.m_boardText[i]);
+        }
 }

@@ -212,7 +212,10 @@ bool CTavrinDlg::OnPaint()
 
 void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    m_mqtt.Poll();
+    {
+        CScreenBatch batch(*this);
+        m_mqtt.Poll();
+    }
     if (nIDEvent == TIMER_RECEIVE_TIME)
         UpdateReceiveTime();
 }

@@ -44,6 +44,22 @@ public:
 
     const std::wstring& GetProfilePath() const { return m_profile.m_strPath; }
 
+    // While one lives, the screen is brought up to date once, when it ends:
+    // each pane that got lines is drawn once and each board field gets its
+    // last text. The timer handler holds one around every poll, which may
+    // take in hundreds of messages. They nest.
+    class CScreenBatch
+    {
+    public:
+        explicit CScreenBatch(CTavrinDlg& dlg);
+        ~CScreenBatch();
+        CScreenBatch(const CScreenBatch&) = delete;
+        CScreenBatch& operator=(const CScreenBatch&) = delete;
+
+    private:
+        CTavrinDlg& m_dlg;
+    };
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -70,6 +86,10 @@ private:
 
     void AddAboutMenuItem();
     void CreateLargeFont();
+    // A status board field, by control id, now or at the end of the batch.
+    void SetBoardText(int nID, const std::wstring& text);
+
+    enum { BOARD_FIRST = IDC_ROBOT_STATUS, BOARD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };
 
     CRobotMqttService m_mqtt;
     CPrivateProfile m_profile;
@@ -81,4 +101,7 @@ private:
     CTabCtrl m_tabLog;
     CListBox m_listLog[CLogPanes::PANE_COUNT];
     CLogPanes m_panes;
+    int m_nScreenBatch = 0;
+    std::wstring m_boardText[BOARD_COUNT]; // waiting for the end of the batch
+    bool m_bBoardText[BOARD_COUNT] = {};
 };

@@ -86,26 +86,56 @@ void CLogPanes::Append(int nPane, const char* pszText)
     std::wstring line = FormatLogTime(std::time(nullptr)) + LogLineText(pszText);
 
     // A shown pane would scroll and repaint at each of the steps below; it is
-    // drawn once, at the next paint, instead.
-    list.SendMessage(WM_SETREDRAW, FALSE);
+    // drawn once, at the next paint, instead (in a batch: once for all).
+    if (!m_bHeld[nPane])
+        list.SendMessage(WM_SETREDRAW, FALSE);
+    m_bHeld[nPane] = m_nBatch > 0;
     list.AddString(line);
     if (list.GetCount() > MAX_LINES)
         list.DeleteString(0);
     // Following the tail: the last line was selected, or the pane was empty.
     if (nSel == nCount - 1)
         list.SetCurSel(list.GetCount() - 1);
-    list.SendMessage(WM_SETREDRAW, TRUE);
-    InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE);
+    if (!m_bHeld[nPane])
+    {
+        list.SendMessage(WM_SETREDRAW, TRUE);
+        InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE);
+    }
 
     // The current pane's extent already covers its other lines, so only the
     // new one can widen it. A covered pane that is no longer current (its
     // tab was changed without notice) has to be measured whole next time.
     if (nPane == m_nCoveredPane)
     {
-        if (nPane == GetCurrentPane())
+        if (nPane != GetCurrentPane())
+            m_nCoveredPane = -1;
+        else if (m_nBatch > 0)
+            m_unmeasured.push_back(line);
+        else
             WidenExtent(list, {line});
+    }
+}
+
+void CLogPanes::EndBatch()
+{
+    if (m_nBatch == 0 || --m_nBatch > 0)
+        return;
+    // Measured while still undrawn, so that a wider extent costs no drawing of its own.
+    if (!m_unmeasured.empty() && m_nCoveredPane >= 0)
+    {
+        if (m_nCoveredPane == GetCurrentPane())
+            WidenExtent(m_pLists[m_nCoveredPane], m_unmeasured);
         else
             m_nCoveredPane = -1;
+    }
+    m_unmeasured.clear();
+    for (int i = 0; i < PANE_COUNT; ++i)
+    {
+        if (!m_bHeld[i])
+            continue;
+        m_bHeld[i] = false;
+        m_pLists[i].SendMessage(WM_SETREDRAW, TRUE);
+        InvalidateRect(m_pLists[i].GetSafeHwnd(), nullptr, TRUE);
     }
 }
 

@@ -38,6 +38,12 @@ public:
     void UpdateHorizontalExtent();
     void Clear();
     void ToEnd();
+    // Between the two, appends neither draw nor measure: the end draws each
+    // pane that got lines once and measures the current pane's new lines,
+    // so that a poll that takes in hundreds of messages costs one drawing.
+    // Calls nest; only the outermost end does the work.
+    void BeginBatch() { ++m_nBatch; }
+    void EndBatch();
     // False when the pane has no selected line.
     bool GetSelectedLine(int nPane, std::wstring& line) const;
     int GetCurrentPane() const { return m_tab.GetCurSel(); }
@@ -51,6 +57,9 @@ private:
     CListBox* m_pLists;
     // The pane whose extent covers all its lines; -1 for none yet.
     int m_nCoveredPane = -1;
+    int m_nBatch = 0;
+    bool m_bHeld[PANE_COUNT] = {}; // drawing held back until the batch ends
+    std::vector<std::wstring> m_unmeasured; // the covered pane's lines of this batch
 };
 
 // The UTF-8 text as a pane shows it: whole, or its first MAX_TEXT_CHARS
