@@ -1,0 +1,173 @@
+// What the window spends on one message, without the network: the real main
+// window, created in this process and shown, is fed the two callbacks that
+// one received message makes (the payload line for "subscribe", then the
+// parsed message), once as a poll does it (a batch of 30 that the screen
+// shows at its end) and once a message at a time; then steps on their own.
+//
+//   window_cost [N]
+//
+// Panes are filled to their 100-line bound first, so that every append also
+// drops a line, as in a long run. Messages are dispatched after every batch of
+// 30 calls, as they are between two polls, so that painting is counted too.
+#include "app/TavrinDlg.h"
+#include "framework/WinApp.h"
+
+#include <json/json.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
+{
+const int BATCH = 30;
+
+double Now()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+const char* const TITLES[] = {
+    "idle", "guide:start:김민수", "call:3:add:박지훈", "return", "accept", "guide:ok:Lee Jiwoo", "call:2:remove:최서연",
+};
+const int TITLE_COUNT = sizeof TITLES / sizeof TITLES[0];
+
+std::string Payload(int i)
+{
+    return std::string("{\"id\": \"") + std::to_string(i) +
+           "\", \"version\": \"1.0\", \"timestamp\": \"2024-05-01T09:00:00\", \"correlationId\": \"c" +
+           std::to_string(i) + "\", \"request\": {\"title\": \"" + TITLES[i % TITLE_COUNT] +
+           "\", \"content\": \"bench " + std::to_string(i) + "\"}}";
+}
+
+// Microseconds per call of step, run n times with a dispatch after each batch.
+double PerCall(int n, const std::function<void(int)>& step)
+{
+    Pump();
+    double t0 = Now();
+    for (int i = 0; i < n; ++i)
+    {
+        step(i);
+        if (i % BATCH == BATCH - 1)
+            Pump();
+    }
+    Pump();
+    return (Now() - t0) * 1e6 / n;
+}
+}
+
+int main(int argc, char** argv)
+{
+    int n = argc > 1 ? std::atoi(argv[1]) : 600;
+    if (n <= 0)
+    {
+        std::fprintf(stderr, "usage: window_cost [N]\n");
+        return 2;
+    }
+
+    // Nothing listens on port 9: the first connection fails at once, and the
+    // pause is long enough that no reconnect comes during the run.
+    wchar_t szTemp[MAX_PATH];
+    GetTempPathW(MAX_PATH, szTemp);
+    std::wstring dir = std::wstring(szTemp) + L"tavrin-window-cost-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    std::wstring ini = dir + L"\\Tavrin.ini";
+    const char szIni[] = "[RobotMqttService]\r\nip=127.0.0.1\r\nport=9\r\nreconnect-sec=3600\r\n";
+    HANDLE hFile = CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD dw = 0;
+    WriteFile(hFile, szIni, sizeof szIni - 1, &dw, nullptr);
+    CloseHandle(hFile);
+
+    CWinApp app;
+    app.SetAppName(L"Tavrin");
+    app.SetFileArgument(dir);
+    int rc = 1;
+    {
+        CTavrinDlg dlg;
+        if (dlg.Create())
+        {
+            HWND hDlg = dlg.GetSafeHwnd();
+            ShowWindow(hDlg, SW_SHOW);
+            Pump();
+
+            std::vector<std::string> payloads;
+            std::vector<Json::Value> roots;
+            for (int i = 0; i < TITLE_COUNT * 4; ++i)
+            {
+                payloads.push_back(Payload(i));
+                Json::Value root;
+                Json::Reader().parse(payloads.back(), root);
+                roots.push_back(root);
+            }
+            auto payload = [&](int i) -> const std::string& { return payloads[i % payloads.size()]; };
+            auto root = [&](int i) -> const Json::Value& { return roots[i % roots.size()]; };
+
+            for (int i = 0; i < 100; ++i)
+                for (int pane = 0; pane < CLogPanes::PANE_COUNT; ++pane)
+                    dlg.AppendLog(pane, payload(i).c_str());
+
+            std::printf("window_cost: %d calls each; the current pane is pane 0, shown\n", n);
+            std::printf("%-52s %12s\n", "step", "us per call");
+            struct SRow
+            {
+                const char* name;
+                std::function<void(int)> step;
+            };
+            std::optional<CTavrinDlg::CScreenBatch> batch;
+            HWND hShown = GetDlgItem(hDlg, CLogPanes::FIRST_LIST_ID);
+            const SRow rows[] = {
+                {"one message, in a poll's batch of 30", [&](int i) {
+                     if (i % BATCH == 0)
+                         batch.emplace(dlg);
+                     dlg.AddLog(LOG_SUBSCRIBE, payload(i));
+                     dlg.OnMessage("server/sendMessage", root(i));
+                     if (i % BATCH == BATCH - 1 || i == n - 1)
+                         batch.reset();
+                 }},
+                {"one message, on its own", [&](int i) {
+                     dlg.AddLog(LOG_SUBSCRIBE, payload(i));
+                     dlg.OnMessage("server/sendMessage", root(i));
+                 }},
+                {"AppendLog to the shown pane (0)", [&](int i) { dlg.AppendLog(0, payload(i).c_str()); }},
+                {"AppendLog to a hidden pane (3)", [&](int i) { dlg.AppendLog(3, payload(i).c_str()); }},
+                {"UpdateReceiveTime (one board field)", [&](int) { dlg.UpdateReceiveTime(); }},
+                {"repaint of the shown pane's client area", [&](int) {
+                     InvalidateRect(hShown, nullptr, TRUE);
+                     UpdateWindow(hShown);
+                 }},
+                {"repaint of its scroll bar (SetScrollInfo)", [&](int i) {
+                     SCROLLINFO si = {sizeof si, SIF_PAGE, 0, 0, static_cast<UINT>(10 + (i & 1)), 0, 0};
+                     SetScrollInfo(hShown, SB_VERT, &si, TRUE);
+                 }},
+            };
+            for (const SRow& row : rows)
+                std::printf("%-52s %12.1f\n", row.name, PerCall(n, row.step));
+            rc = 0;
+            DestroyWindow(hDlg);
+        }
+        else
+        {
+            std::fprintf(stderr, "window_cost: the window was not created\n");
+        }
+    }
+    DeleteFileW(ini.c_str());
+    RemoveDirectoryW(dir.c_str());
+    return rc;
+}
