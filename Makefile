@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN64 := build/win64
 
-.PHONY: all deps native win64 test test-native test-win64 run demo screenshot bench clean
+.PHONY: all deps native win64 test test-native test-win64 test-fuzz fuzz run demo screenshot bench clean
 
 all: native win64
 
@@ -21,7 +21,7 @@ win64:
 
 test: deps
 	$(MAKE) all
-	$(MAKE) test-native test-win64 test-fuzz
+	$(MAKE) test-fuzz test-native test-win64
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure
