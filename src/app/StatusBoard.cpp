@@ -99,13 +99,13 @@ CTavrinDlg::CScreenBatch::CScreenBatch(CTavrinDlg& dlg) : m_dlg(dlg)
 
 CTavrinDlg::CScreenBatch::~CScreenBatch()
 {
+    // The board first: drawing a pane again can take milliseconds.
+    if (--m_dlg.m_nScreenBatch == 0)
+        for (int i = 0; i < BOARD_COUNT; ++i)
+            if (m_dlg.m_bBoardText[i])
+            {
+                m_dlg.m_bBoardText[i] = false;
+                m_dlg.SetDlgItemText(BOARD_FIRST + i, m_dlg.m_boardText[i]);
+            }
     m_dlg.m_panes.EndBatch();
-    if (--m_dlg.m_nScreenBatch > 0)
-        return;
-    for (int i = 0; i < BOARD_COUNT; ++i)
-        if (m_dlg.m_bBoardText[i])
-        {
-            m_dlg.m_bBoardText[i] = false;
-            m_dlg.SetDlgItemText(BOARD_FIRST + i, m_dlg.m_boardText[i]);
-        }
 }
