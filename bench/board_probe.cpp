@@ -131,8 +131,22 @@ int main(int argc, char** argv)
         TerminateProcess(pi.hProcess, 1);
         return 1;
     }
-    HWND hRobot = GetDlgItem(hDlg, ID_ROBOT_DETAIL);
-    HWND hCall = GetDlgItem(hDlg, ID_CALL_DETAIL);
+    // The dialog's window comes before its controls.
+    HWND hRobot = nullptr;
+    HWND hCall = nullptr;
+    for (int i = 0; i < 1200 && !(hRobot && hCall); ++i)
+    {
+        hRobot = GetDlgItem(hDlg, ID_ROBOT_DETAIL);
+        hCall = GetDlgItem(hDlg, ID_CALL_DETAIL);
+        if (!(hRobot && hCall))
+            Sleep(50);
+    }
+    if (!(hRobot && hCall))
+    {
+        std::printf("error no board\n");
+        TerminateProcess(pi.hProcess, 1);
+        return 1;
+    }
     std::printf("window %lu\n", pi.dwProcessId);
     std::fflush(stdout);
 

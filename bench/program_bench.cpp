@@ -612,6 +612,7 @@ public:
                 std::chrono::duration_cast<std::chrono::milliseconds>(tEnd - Clock::now()).count());
             if (!m_probe.ReadLine(line, nLeft))
                 return false;
+            m_lastLine = line;
             long long a = 0, b = 0;
             if (pSeen && std::sscanf(line.c_str(), "seen %lld %lld", &a, &b) == 2)
                 pSeen->push_back({a, b});
@@ -625,6 +626,7 @@ public:
     }
 
     pid_t Pid() const { return m_pid; }
+    const std::string& LastLine() const { return m_lastLine; }
 
     void Quit()
     {
@@ -646,6 +648,7 @@ public:
 
 private:
     CChild m_probe;
+    std::string m_lastLine;
     std::string m_dir;
     pid_t m_pid = 0;
     bool m_bStarted = false;
@@ -737,10 +740,13 @@ SBurst RunBurst(CBroker& broker, EConsumer kind, long long nMessages)
     }
     else
     {
-        session.WaitMarker(tDone, nullptr, nTimeout);
+        if (!session.WaitMarker(tDone, nullptr, nTimeout))
+            std::fprintf(stderr, "program_bench: no marker from the program (%s)\n", session.LastLine().c_str());
         r.dCpu = CpuSeconds(session.Pid()) + CpuSeconds(wineserver) - dCpu0;
     }
     publisher.join();
+    if (times.front() == 0)
+        std::fprintf(stderr, "program_bench: the publisher did not connect\n");
     if (tDone > 0 && times.front() > 0)
     {
         r.bOk = true;
