@@ -10,6 +10,7 @@
 //             prints "seen SEQ TIME" whenever a newer sequence number shows,
 //             and "marker TIME" when the end marker does
 //   idle      stop reading
+//   dump      prints "dump" and what the board and the "mqtt" pane show
 //   quit      exit the program through its menu; prints "exited CODE"
 // TIME is wall-clock microseconds since 1970, the clock the publisher stamps.
 //
@@ -73,10 +74,45 @@ std::wstring Widen(const char* psz)
     return buf;
 }
 
+std::string Utf8(const std::wstring& text)
+{
+    char buf[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf - 1, nullptr, nullptr);
+    return buf;
+}
+
+// For a run that went wrong: the board, and the newest lines of the "mqtt"
+// pane, which the program's thread has to answer.
+void Dump(HWND hDlg)
+{
+    std::string out = "dump";
+    for (int nId : {1005, 1006, 1007, 1008, 1009})
+    {
+        wchar_t sz[512] = {};
+        GetWindowTextW(GetDlgItem(hDlg, nId), sz, 512);
+        out += " [" + Utf8(sz) + "]";
+    }
+    HWND hList = GetDlgItem(hDlg, 102);
+    DWORD_PTR nCount = 0;
+    if (!SendMessageTimeoutW(hList, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &nCount))
+        out += " (the window does not answer)";
+    for (int i = nCount > 3 ? static_cast<int>(nCount) - 3 : 0; i < static_cast<int>(nCount); ++i)
+    {
+        wchar_t sz[1024] = {};
+        DWORD_PTR nLen = 0;
+        if (SendMessageTimeoutW(hList, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &nLen) && nLen < 1024)
+            SendMessageTimeoutW(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(sz), SMTO_ABORTIFHUNG, 5000, &nLen);
+        out += " {" + Utf8(sz) + "}";
+    }
+    std::printf("%s\n", out.c_str());
+    std::fflush(stdout);
+}
+
 // Commands from the driver, read on their own thread.
 std::atomic<int> g_nCommand{0};
 std::atomic<int> g_nPeriod{1};
 enum { CMD_NONE, CMD_WATCH, CMD_IDLE, CMD_QUIT };
+std::atomic<bool> g_bDump{false};
 
 void ReadCommands()
 {
@@ -91,6 +127,8 @@ void ReadCommands()
         }
         else if (std::strncmp(line, "idle", 4) == 0)
             g_nCommand = CMD_IDLE;
+        else if (std::strncmp(line, "dump", 4) == 0)
+            g_bDump = true;
         else if (std::strncmp(line, "quit", 4) == 0)
             break;
     }
@@ -155,6 +193,8 @@ int main(int argc, char** argv)
     std::wstring lastMarker;
     while (g_nCommand != CMD_QUIT)
     {
+        if (g_bDump.exchange(false))
+            Dump(hDlg);
         if (g_nCommand != CMD_WATCH)
         {
             Sleep(20);
