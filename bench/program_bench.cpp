@@ -941,7 +941,9 @@ void RateScenario(CBroker& broker)
         for (int i = 0; i < 3; ++i)
         {
             results[i].push_back(MeasureRate(broker, session, RATES[i], SECONDS));
-            std::fprintf(stderr, "  run %d %d msgs/s %s\n", run + 1, RATES[i], results[i].back().bOk ? "ok" : "FAILED");
+            const SRate& r = results[i].back();
+            std::fprintf(stderr, "  run %d %d msgs/s %s: median %.1f ms, p99 %.1f ms, board %.0f msgs/s\n", run + 1,
+                         RATES[i], r.bOk ? "ok" : "FAILED", r.dMedianMs, r.dP99Ms, r.dBoardRate);
             SleepMs(1000);
         }
     }
