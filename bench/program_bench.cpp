@@ -364,6 +364,79 @@ long StatusKb(pid_t pid, const char* name)
     return -1;
 }
 
+// How much of the machine went to other programs while a run measured:
+// every core's busy time, less that of this benchmark's own processes (this
+// one, the broker, Xvfb, and every process of its Wine prefix).
+class COtherLoad
+{
+public:
+    void Start()
+    {
+        m_t0 = Clock::now();
+        Sample(m_nBusy0, m_nOurs0);
+    }
+    // In cores: 1.0 is one core taken away for the whole run.
+    double Cores()
+    {
+        unsigned long long nBusy = 0, nOurs = 0;
+        Sample(nBusy, nOurs);
+        double dTicks = static_cast<double>(nBusy - m_nBusy0) - static_cast<double>(nOurs - m_nOurs0);
+        double dSeconds = std::chrono::duration<double>(Clock::now() - m_t0).count();
+        return dSeconds > 0 ? std::max(0.0, dTicks / static_cast<double>(sysconf(_SC_CLK_TCK)) / dSeconds) : 0;
+    }
+    static pid_t s_broker;
+
+private:
+    static void Sample(unsigned long long& nBusy, unsigned long long& nOurs)
+    {
+        std::istringstream in(ReadFile("/proc/stat"));
+        std::string cpu;
+        unsigned long long v[8] = {};
+        in >> cpu;
+        for (auto& x : v)
+            in >> x;
+        nBusy = v[0] + v[1] + v[2] + v[5] + v[6] + v[7];
+        nOurs = 0;
+        const char* pszPrefix = std::getenv("WINEPREFIX");
+        const char* pszDisplay = std::getenv("DISPLAY");
+        std::string prefix = std::string("WINEPREFIX=") + (pszPrefix ? pszPrefix : "") + '\0';
+        std::string xvfb = std::string("Xvfb") + '\0' + (pszDisplay ? pszDisplay : "-") + '\0';
+        DIR* d = opendir("/proc");
+        dirent* e = nullptr;
+        while (d && (e = readdir(d)) != nullptr)
+        {
+            pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
+            if (pid <= 0)
+                continue;
+            std::string base = "/proc/" + std::to_string(pid);
+            bool bOurs = pid == getpid() || pid == s_broker;
+            if (!bOurs && pszPrefix)
+                bOurs = ReadFile(base + "/environ").find(prefix) != std::string::npos;
+            if (!bOurs)
+                bOurs = ReadFile(base + "/cmdline").find(xvfb) != std::string::npos;
+            if (bOurs)
+            {
+                // The process's own time and that of its ended children.
+                std::string stat = ReadFile(base + "/stat");
+                size_t p = stat.rfind(')');
+                if (p == std::string::npos)
+                    continue;
+                std::istringstream f(stat.substr(p + 2));
+                std::string field;
+                for (int i = 3; i <= 17 && f >> field; ++i)
+                    if (i >= 14)
+                        nOurs += std::strtoull(field.c_str(), nullptr, 10);
+            }
+        }
+        if (d)
+            closedir(d);
+    }
+
+    unsigned long long m_nBusy0 = 0, m_nOurs0 = 0;
+    Clock::time_point m_t0;
+};
+pid_t COtherLoad::s_broker = 0;
+
 // ---------------------------------------------------------------- broker
 
 class CBroker
@@ -415,6 +488,7 @@ public:
             _exit(127);
         }
         Track(m_pid, true);
+        COtherLoad::s_broker = m_pid;
         return WaitLog(" running", nFrom, 10000);
     }
 
@@ -706,6 +780,7 @@ struct SBurst
     double dPublish = 0;   // first to last publish
     double dLag = 0;       // marker published to marker at the consumer
     double dCpu = -1;      // program and wineserver, seconds
+    double dOthers = 0;    // cores that other programs took meanwhile
     long long nMessages = 0;
     double Rate() const { return dSeconds > 0 ? static_cast<double>(nMessages) / dSeconds : 0; }
 };
@@ -759,6 +834,8 @@ SBurst RunBurst(CBroker& broker, EConsumer kind, long long nMessages)
 
     pid_t wineserver = FindWineserver(g_prefix);
     double dCpu0 = CpuSeconds(session.Pid()) + CpuSeconds(wineserver);
+    COtherLoad others;
+    others.Start();
     std::thread publisher([&] { PublishStream(broker.Port(), nFirst, nMessages, 0, false, times); });
     const int nTimeout = 60000 + static_cast<int>(nMessages * 40);
     long long tDone = 0;
@@ -786,6 +863,7 @@ SBurst RunBurst(CBroker& broker, EConsumer kind, long long nMessages)
         r.dCpu = CpuSeconds(session.Pid()) + CpuSeconds(wineserver) - dCpu0;
     }
     publisher.join();
+    r.dOthers = others.Cores();
     if (times.front() == 0)
         std::fprintf(stderr, "program_bench: the publisher did not connect\n");
     if (tDone > 0 && times.front() > 0)
@@ -822,7 +900,8 @@ void BurstScenario(CBroker& broker)
                 continue;
             row.runs.push_back(RunBurst(broker, row.kind, row.n));
             const SBurst& b = row.runs.back();
-            std::fprintf(stderr, "  run %d %-36s %s %.2f s\n", run + 1, row.name, b.bOk ? "ok" : "FAILED", b.dSeconds);
+            std::fprintf(stderr, "  run %d %-36s %s %.2f s, %.0f msgs/s, others %.2f cores\n", run + 1, row.name,
+                         b.bOk ? "ok" : "FAILED", b.dSeconds, b.Rate(), b.dOthers);
         }
 
     std::printf("%-36s %8s %10s %10s %10s %10s %10s\n", "consumer", "messages", "to marker", "publish", "lag",
@@ -882,6 +961,7 @@ struct SRate
     double dMedianMs = 0, dP99Ms = 0, dMaxMs = 0, dLastMs = 0;
     double dBoardRate = 0;
     long long nMissing = 0;
+    double dOthers = 0; // cores that other programs took meanwhile
 };
 
 SRate MeasureRate(CBroker& broker, CProgramSession& session, int nRate, int nSeconds)
@@ -892,10 +972,13 @@ SRate MeasureRate(CBroker& broker, CProgramSession& session, int nRate, int nSec
     g_nSeq += nCount + 1;
     std::vector<long long> times;
     std::vector<std::pair<long long, long long>> seen;
+    COtherLoad others;
+    others.Start();
     std::thread publisher([&] { PublishStream(broker.Port(), nFirst, nCount, nRate, true, times); });
     long long tMarker = 0;
     bool bMarker = session.WaitMarker(tMarker, &seen, (nSeconds + 120) * 1000);
     publisher.join();
+    r.dOthers = others.Cores();
     if (!bMarker)
     {
         std::fprintf(stderr, "program_bench: no marker at %d msgs/s (%s)\n", nRate, session.Diagnosis().c_str());
@@ -942,8 +1025,9 @@ void RateScenario(CBroker& broker)
         {
             results[i].push_back(MeasureRate(broker, session, RATES[i], SECONDS));
             const SRate& r = results[i].back();
-            std::fprintf(stderr, "  run %d %d msgs/s %s: median %.1f ms, p99 %.1f ms, board %.0f msgs/s\n", run + 1,
-                         RATES[i], r.bOk ? "ok" : "FAILED", r.dMedianMs, r.dP99Ms, r.dBoardRate);
+            std::fprintf(stderr,
+                         "  run %d %d msgs/s %s: median %.1f ms, p99 %.1f ms, board %.0f msgs/s, others %.2f cores\n",
+                         run + 1, RATES[i], r.bOk ? "ok" : "FAILED", r.dMedianMs, r.dP99Ms, r.dBoardRate, r.dOthers);
             SleepMs(1000);
         }
     }
