@@ -86,21 +86,20 @@ void CLogPanes::Append(int nPane, const char* pszText)
     std::wstring line = FormatLogTime(std::time(nullptr)) + LogLineText(pszText);
 
     // A shown pane would scroll and repaint at each of the steps below; it is
-    // drawn once, at the next paint, instead (in a batch: once for all).
-    if (!m_bHeld[nPane])
-        list.SendMessage(WM_SETREDRAW, FALSE);
-    m_bHeld[nPane] = m_nBatch > 0;
+    // drawn once, at the next paint, instead (in a batch: once for all). A
+    // hidden pane draws nothing, and must not be held: on Windows the
+    // default handling of WM_SETREDRAW TRUE makes a hidden window visible.
+    const bool bShown = IsShown(list);
+    if (bShown)
+        HoldRedraw(nPane);
     list.AddString(line);
     if (list.GetCount() > MAX_LINES)
         list.DeleteString(0);
     // Following the tail: the last line was selected, or the pane was empty.
     if (nSel == nCount - 1)
         list.SetCurSel(list.GetCount() - 1);
-    if (!m_bHeld[nPane])
-    {
-        list.SendMessage(WM_SETREDRAW, TRUE);
-        InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE);
-    }
+    if (bShown && m_nBatch == 0)
+        ReleaseRedraw(nPane);
 
     // The current pane's extent already covers its other lines, so only the
     // new one can widen it. A covered pane that is no longer current (its
@@ -130,20 +129,42 @@ void CLogPanes::EndBatch()
     }
     m_unmeasured.clear();
     for (int i = 0; i < PANE_COUNT; ++i)
-    {
-        if (!m_bHeld[i])
-            continue;
-        m_bHeld[i] = false;
-        m_pLists[i].SendMessage(WM_SETREDRAW, TRUE);
-        InvalidateRect(m_pLists[i].GetSafeHwnd(), nullptr, TRUE);
-    }
+        ReleaseRedraw(i);
+}
+
+bool CLogPanes::IsShown(const CListBox& list)
+{
+    // The pane's own style: the whole window may be hidden in the tray.
+    return (GetWindowLongW(list.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void CLogPanes::HoldRedraw(int nPane)
+{
+    if (m_bHeld[nPane])
+        return;
+    m_bHeld[nPane] = true;
+    m_pLists[nPane].SendMessage(WM_SETREDRAW, FALSE);
+}
+
+void CLogPanes::ReleaseRedraw(int nPane)
+{
+    if (!m_bHeld[nPane])
+        return;
+    m_bHeld[nPane] = false;
+    m_pLists[nPane].SendMessage(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_pLists[nPane].GetSafeHwnd(), nullptr, TRUE);
 }
 
 void CLogPanes::ShowCurrent()
 {
     int nCurrent = GetCurrentPane();
     for (int i = 0; i < PANE_COUNT; ++i)
+    {
+        // Redraw goes back on while the pane is still shown, never after.
+        if (i != nCurrent)
+            ReleaseRedraw(i);
         m_pLists[i].ShowWindow(i == nCurrent ? SW_SHOW : SW_HIDE);
+    }
     UpdateHorizontalExtent();
 }
 

@@ -50,6 +50,10 @@ public:
 
 private:
     CListBox* CurrentList();
+    static bool IsShown(const CListBox& list);
+    // Redraw is held off only on a shown pane, and let go before it is hidden.
+    void HoldRedraw(int nPane);
+    void ReleaseRedraw(int nPane);
     static void WidenExtent(CListBox& list, const std::vector<std::wstring>& lines);
 
     CWnd& m_parent;
@@ -58,7 +62,7 @@ private:
     // The pane whose extent covers all its lines; -1 for none yet.
     int m_nCoveredPane = -1;
     int m_nBatch = 0;
-    bool m_bHeld[PANE_COUNT] = {}; // drawing held back until the batch ends
+    bool m_bHeld[PANE_COUNT] = {}; // redraw off until the batch ends
     std::vector<std::wstring> m_unmeasured; // the covered pane's lines of this batch
 };
 

@@ -1,4 +1,5 @@
 #include "DialogFixture.h"
+#include "MessageRecorder.h"
 
 #include <commctrl.h>
 
@@ -148,4 +149,34 @@ TEST_F(CDialogTest, DoubleClickShowsTheSelectedLineAndNothingWithoutOne)
     EXPECT_EQ(boxes.nCount, 1);
     EXPECT_EQ(boxes.caption, L"Tavrin");
     EXPECT_EQ(boxes.text, Line(PANE_GENERAL, 0));
+}
+
+TEST_F(CDialogTest, HiddenPanesNeverGetRedrawMessagesAndStayHidden)
+{
+    CMessageRecorder recorder({Pane(0), Pane(1), Pane(2), Pane(3), Pane(4)});
+    auto lines = [&](int nTimes) {
+        for (int i = 0; i < nTimes; ++i)
+            for (int nPane = 0; nPane < 5; ++nPane)
+                m_pDlg->AppendLog(nPane, "burst");
+    };
+    auto exactlyShown = [&](int nCurrent) {
+        for (int nPane = 0; nPane < 5; ++nPane)
+            EXPECT_EQ((GetWindowLongW(Pane(nPane), GWL_STYLE) & WS_VISIBLE) != 0, nPane == nCurrent) << nPane;
+    };
+
+    lines(3);
+    exactlyShown(0);
+    {
+        CTavrinDlg::CScreenBatch batch(*m_pDlg);
+        lines(3);
+        SelectTab(3); // a tab picked while the batch holds the old pane
+        lines(3);
+    }
+    exactlyShown(3);
+    SendMessageW(m_hWnd, WM_TIMER, CTavrinDlg::TIMER_POLL, 0);
+    exactlyShown(3);
+
+    EXPECT_FALSE(recorder.Of(WM_SETREDRAW).empty()) << "the shown pane is still drawn once per batch";
+    for (const auto& m : recorder.Of(WM_SETREDRAW))
+        EXPECT_TRUE(m.bVisible) << "WM_SETREDRAW " << m.wParam << " to a hidden pane";
 }
