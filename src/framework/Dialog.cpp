@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <exception>
 
 namespace
@@ -32,6 +33,23 @@ bool ReturnsDirectly(UINT message)
     default:
         return false;
     }
+}
+
+// The style that a dialog template of the program's resources gives.
+DWORD TemplateStyle(UINT nIDTemplate)
+{
+    HINSTANCE hInstance = AfxGetInstanceHandle();
+    HRSRC hRes = FindResourceW(hInstance, MAKEINTRESOURCEW(nIDTemplate), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    const BYTE* p = hRes ? static_cast<const BYTE*>(LockResource(LoadResource(hInstance, hRes))) : nullptr;
+    if (!p)
+        return 0;
+    // An extended template starts with version 1 and signature 0xFFFF, then
+    // the help id and the extended style; a plain one starts with the style.
+    WORD wHead[2];
+    memcpy(wHead, p, sizeof wHead);
+    DWORD dwStyle;
+    memcpy(&dwStyle, p + (wHead[0] == 1 && wHead[1] == 0xFFFF ? 12 : 0), sizeof dwStyle);
+    return dwStyle;
 }
 
 void InitControlClasses()
@@ -168,8 +186,25 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     if (!pDlg)
         return FALSE;
 
+    RECT rcBefore = {};
+    if (message == WM_INITDIALOG)
+        ::GetWindowRect(hWnd, &rcBefore);
+
     LRESULT result = 0;
     bool bHandled = pDlg->Dispatch(message, wParam, lParam, result);
+
+    // A dialog whose template starts it hidden, and that its own
+    // initialisation did not move, opens centred on its owner. The main
+    // window starts visible and keeps the place its template gives it. (The
+    // window's style cannot tell: the dialog manager shows a visible
+    // template only after WM_INITDIALOG.)
+    if (message == WM_INITDIALOG && !(TemplateStyle(pDlg->m_nIDTemplate) & (WS_VISIBLE | WS_CHILD)))
+    {
+        RECT rcAfter = {};
+        ::GetWindowRect(hWnd, &rcAfter);
+        if (EqualRect(&rcBefore, &rcAfter))
+            pDlg->CenterWindow();
+    }
     if (message == WM_NCDESTROY)
     {
         SetWindowLongPtrW(hWnd, DWLP_USER, 0);

@@ -1,5 +1,6 @@
 #include "framework/Wnd.h"
 
+#include <algorithm>
 #include <utility>
 
 bool CWnd::Attach(HWND hWnd)
@@ -33,6 +34,30 @@ std::wstring CWnd::GetWindowText() const
 void CWnd::ScreenToClient(RECT* pRect) const
 {
     MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(pRect), 2);
+}
+
+void CWnd::CenterWindow()
+{
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (hOwner && (!::IsWindowVisible(hOwner) || ::IsIconic(hOwner)))
+        hOwner = nullptr;
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(hOwner ? hOwner : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    RECT rcCenter = mi.rcWork;
+    if (hOwner)
+        ::GetWindowRect(hOwner, &rcCenter);
+
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    const LONG cx = rc.right - rc.left;
+    const LONG cy = rc.bottom - rc.top;
+    LONG x = (rcCenter.left + rcCenter.right) / 2 - cx / 2;
+    LONG y = (rcCenter.top + rcCenter.bottom) / 2 - cy / 2;
+    // Right and bottom edges first, so that the title bar stays reachable.
+    x = std::max(mi.rcWork.left, std::min(x, mi.rcWork.right - cx));
+    y = std::max(mi.rcWork.top, std::min(y, mi.rcWork.bottom - cy));
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CWnd::OnUpdateCommand(CCmdUI&)

@@ -43,6 +43,9 @@ public:
     void GetWindowRect(RECT* pRect) const { ::GetWindowRect(m_hWnd, pRect); }
     // Both corners; under a right-to-left layout left and right swap.
     void ScreenToClient(RECT* pRect) const;
+    // Over the owner when it is shown and not minimised, else over the
+    // screen's work area; kept inside that work area.
+    void CenterWindow();
 
     // Command-update routing: true when this window has an update handler
     // for the command and ran it.

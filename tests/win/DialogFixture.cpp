@@ -70,6 +70,7 @@ LRESULT CALLBACK CDialogCloser::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
             ++g_pCloser->nCount;
             GetWindowTextW(hBox, szText, 512);
             g_pCloser->caption = szText;
+            GetWindowRect(hBox, &g_pCloser->rect);
             szText[0] = L'\0';
             GetDlgItemTextW(hBox, 0xFFFF, szText, 512);
             g_pCloser->text = szText;

@@ -22,6 +22,7 @@ public:
     int nCount = 0;
     std::wstring caption;
     std::wstring text; // a message box's text
+    RECT rect = {};    // where it opened
 
 private:
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);

@@ -209,13 +209,32 @@ TEST_F(CDialogTest, ModalRunEndsOnExitAndDestroysTheWindow)
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
 }
 
-TEST_F(CDialogTest, SystemMenuAboutRunsTheAboutBox)
+TEST_F(CDialogTest, SystemMenuAboutRunsTheAboutBoxCentredOnTheWindow)
 {
+    // The main window keeps its template's place; the About box, which
+    // starts hidden, opens centred on it.
+    RECT rcMain;
+    GetWindowRect(m_hWnd, &rcMain);
+    EXPECT_EQ(rcMain.left, 0);
+    EXPECT_EQ(rcMain.top, 0);
+
+    m_app.m_pMainWnd = m_pDlg.get(); // the About box's owner, as in the program
     CDialogCloser boxes;
     SendMessageW(m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    m_app.m_pMainWnd = nullptr;
     EXPECT_EQ(boxes.nCount, 1);
     EXPECT_EQ(boxes.caption, L"Tavrin 정보");
     EXPECT_TRUE(IsWindowEnabled(m_hWnd));
+    EXPECT_NEAR(boxes.rect.left + boxes.rect.right, rcMain.left + rcMain.right, 2);
+    EXPECT_NEAR(boxes.rect.top + boxes.rect.bottom, rcMain.top + rcMain.bottom, 2);
+
+    // Exactly the styles of the About template, with its font.
+    HRSRC hRes = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    ASSERT_NE(hRes, nullptr);
+    const BYTE* pTemplate = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, hRes)));
+    DWORD dwStyle;
+    memcpy(&dwStyle, pTemplate + 12, sizeof dwStyle); // DLGTEMPLATEEX: after version, signature, help id, ex style
+    EXPECT_EQ(dwStyle, static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU));
 }
 
 TEST_F(CDialogTest, TheTrayIconComesBackWithTheTaskbar)
