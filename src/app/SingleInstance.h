@@ -4,8 +4,10 @@
 
 #include <string>
 
-// A named mutex per application name, so that two starts at the same moment
-// cannot both run. The claim lasts as long as the object.
+// One instance at a time. Another instance runs when a window of the
+// application's class exists, or when its named mutex does (an instance
+// still starting, before its window exists). The claim lasts as long as
+// the object.
 class CSingleInstance
 {
 public:
@@ -14,7 +16,8 @@ public:
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
-    // False when another instance holds the claim.
+    // False when another instance runs; its window is restored when it is
+    // minimised. A mutex that cannot be created does not stop this one.
     bool Claim(const std::wstring& strAppName);
 
 private:

@@ -9,13 +9,7 @@ BOOL CTavrinApp::InitInstance()
 
     CSingleInstance instance;
     if (!instance.Claim(GetAppName()))
-    {
-        // Only a minimised first instance is touched; shown or hidden stays so.
-        HWND hOther = FindWindowW(GetAppName().c_str(), nullptr);
-        if (hOther && IsIconic(hOther))
-            ShowWindow(hOther, SW_RESTORE);
         return FALSE;
-    }
 
     CTavrinDlg dlg;
     m_pMainWnd = &dlg;

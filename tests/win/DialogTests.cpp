@@ -159,8 +159,7 @@ TEST_F(CDialogTest, TrayDoubleClickTogglesTheWindow)
 
 TEST_F(CDialogTest, SecondStartRestoresAMinimisedFirstInstance)
 {
-    CSingleInstance first;
-    ASSERT_TRUE(first.Claim(L"Tavrin"));
+    // The window alone tells: this process holds no mutex.
     ShowWindow(m_hWnd, SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(m_hWnd));
 
@@ -174,6 +173,20 @@ TEST_F(CDialogTest, SecondStartRestoresAMinimisedFirstInstance)
     ShowWindow(m_hWnd, SW_HIDE);
     EXPECT_FALSE(second.InitInstance());
     EXPECT_FALSE(IsWindowVisible(m_hWnd));
+}
+
+TEST(SingleInstanceTest, TheMutexAlsoTellsAndAFailedOneDoesNotStopTheStart)
+{
+    const std::wstring name = L"TavrinSingleInstanceTest"; // no window of this class
+    CSingleInstance first, second, third;
+    EXPECT_TRUE(first.Claim(name));
+    EXPECT_FALSE(second.Claim(name)) << "an instance still starting holds the mutex";
+
+    // Another kind of object under the mutex's name: CreateMutexW fails.
+    HANDLE hEvent = CreateEventW(nullptr, FALSE, FALSE, L"Local\\TavrinBlocked.SingleInstance");
+    ASSERT_NE(hEvent, nullptr);
+    EXPECT_TRUE(third.Claim(L"TavrinBlocked"));
+    CloseHandle(hEvent);
 }
 
 namespace
