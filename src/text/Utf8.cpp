@@ -24,7 +24,7 @@ std::string Sanitize(const char* p, size_t nBytes)
     return out;
 }
 
-std::string Cut(const std::string& s, size_t nMaxBytes)
+std::string_view Cut(std::string_view s, size_t nMaxBytes)
 {
     if (s.size() <= nMaxBytes)
         return s;

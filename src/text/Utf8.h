@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace Utf8
 {
@@ -9,5 +10,5 @@ namespace Utf8
 std::string Sanitize(const char* p, size_t nBytes);
 
 // At most nMaxBytes of s, never ending inside a multi-byte character.
-std::string Cut(const std::string& s, size_t nMaxBytes);
+std::string_view Cut(std::string_view s, size_t nMaxBytes);
 }

@@ -32,7 +32,7 @@ void CheckSanitize(const char* p, size_t size, const std::string& text)
 
 void CheckCut(const std::string& text, size_t nMax)
 {
-    std::string cut = Utf8::Cut(text, nMax);
+    std::string cut(Utf8::Cut(text, nMax));
     FUZZ_CHECK(cut.size() <= nMax || cut == text);
     FUZZ_CHECK(text.compare(0, cut.size(), cut) == 0);
     FUZZ_CHECK(IsCleanText(cut));
