@@ -120,8 +120,8 @@ int main(int argc, char** argv)
             auto root = [&](int i) -> const Json::Value& { return roots[i % roots.size()]; };
 
             for (int i = 0; i < 100; ++i)
-                for (int pane = 0; pane < CLogPanes::PANE_COUNT; ++pane)
-                    dlg.AppendLog(pane, payload(i).c_str());
+                for (int pane = 0; pane < PANE_COUNT; ++pane)
+                    dlg.Panes().AppendLog(pane, payload(i).c_str());
 
             std::printf("window_cost: %d calls each; the current pane is pane 0, shown\n", n);
             std::printf("%-52s %12s\n", "step", "us per call");
@@ -131,7 +131,7 @@ int main(int argc, char** argv)
                 std::function<void(int)> step;
             };
             std::optional<CTavrinDlg::CScreenBatch> batch;
-            HWND hShown = GetDlgItem(hDlg, CLogPanes::FIRST_LIST_ID);
+            HWND hShown = GetDlgItem(hDlg, IDC_LIST_LOG0 + PANE_GENERAL);
             const SRow rows[] = {
                 {"one message, in a poll's batch of 30", [&](int i) {
                      if (i % BATCH == 0)
@@ -145,9 +145,9 @@ int main(int argc, char** argv)
                      dlg.AddLog(LOG_SUBSCRIBE, payload(i));
                      dlg.OnMessage("server/sendMessage", root(i));
                  }},
-                {"AppendLog to the shown pane (0)", [&](int i) { dlg.AppendLog(0, payload(i).c_str()); }},
-                {"AppendLog to a hidden pane (3)", [&](int i) { dlg.AppendLog(3, payload(i).c_str()); }},
-                {"UpdateReceiveTime (one board field)", [&](int) { dlg.UpdateReceiveTime(); }},
+                {"AppendLog to the shown pane (PANE_GENERAL)", [&](int i) { dlg.Panes().AppendLog(PANE_GENERAL, payload(i).c_str()); }},
+                {"AppendLog to a hidden pane (PANE_SUBSCRIBE)", [&](int i) { dlg.Panes().AppendLog(PANE_SUBSCRIBE, payload(i).c_str()); }},
+                {"UpdateReceiveTime (one board field)", [&](int) { dlg.Board().UpdateReceiveTime(); }},
                 {"repaint of the shown pane's client area", [&](int) {
                      InvalidateRect(hShown, nullptr, TRUE);
                      UpdateWindow(hShown);

@@ -1,7 +1,10 @@
 #include "app/StartupRegistration.h"
 
+#include "framework/ModulePath.h"
 #include "framework/RegKey.h"
+#include "framework/SystemError.h"
 #include "res/resource.h"
+#include "trace/DebugTrace.h"
 
 #include <windows.h>
 
@@ -50,20 +53,28 @@ void RegisterStartup()
     if (strName.empty())
         return;
 
-    // A cut path would register a command that starts nothing.
-    wchar_t szExe[MAX_PATH];
-    DWORD dwLength = GetModuleFileNameW(nullptr, szExe, MAX_PATH);
-    if (dwLength == 0 || dwLength >= MAX_PATH)
+    // Without the whole path there is nothing that would start.
+    std::wstring strExe = GetModulePath();
+    if (strExe.empty())
+    {
+        DebugTrace("not registered to run at login: the executable's path does not fit");
         return;
+    }
 
     CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, RUN_KEY, KEY_SET_VALUE) != ERROR_SUCCESS)
+    LONG lResult = key.Open(HKEY_CURRENT_USER, RUN_KEY, KEY_SET_VALUE);
+    if (lResult != ERROR_SUCCESS)
+    {
+        TraceFailure("RegOpenKeyExW(Run, KEY_SET_VALUE)", static_cast<DWORD>(lResult));
         return;
+    }
 
     // Quoted, so that a path with spaces stays one argument.
-    std::wstring strCommand = L"\"" + std::wstring(szExe, dwLength) + L"\" /startup";
-    RegSetValueExW(key, strName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(strCommand.c_str()),
-                   static_cast<DWORD>((strCommand.size() + 1) * sizeof(wchar_t)));
+    std::wstring strCommand = L"\"" + strExe + L"\" /startup";
+    lResult = RegSetValueExW(key, strName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(strCommand.c_str()),
+                             static_cast<DWORD>((strCommand.size() + 1) * sizeof(wchar_t)));
+    if (lResult != ERROR_SUCCESS)
+        TraceFailure("RegSetValueExW(Run)", static_cast<DWORD>(lResult));
 }
 
 void UnregisterStartup()
@@ -73,9 +84,15 @@ void UnregisterStartup()
         return;
 
     CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, RUN_KEY, KEY_WRITE) != ERROR_SUCCESS)
+    LONG lResult = key.Open(HKEY_CURRENT_USER, RUN_KEY, KEY_WRITE);
+    if (lResult != ERROR_SUCCESS)
+    {
+        TraceFailure("RegOpenKeyExW(Run, KEY_WRITE)", static_cast<DWORD>(lResult));
         return;
-    RegDeleteValueW(key, strName.c_str());
+    }
+    lResult = RegDeleteValueW(key, strName.c_str());
+    if (lResult != ERROR_SUCCESS)
+        TraceFailure("RegDeleteValueW(Run)", static_cast<DWORD>(lResult));
 }
 
 void ToggleStartup()

@@ -1,8 +1,6 @@
 #include "app/TavrinDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/StartupRegistration.h"
-#include "app/TrayIcon.h"
 #include "app/VersionText.h"
 #include "framework/WinApp.h"
 
@@ -20,7 +18,7 @@ const UINT WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 CTavrinDlg::CTavrinDlg()
-    : CDialogEx(IDD), m_mqtt(this, TickCount), m_panes(*this, m_tabLog, m_listLog)
+    : CDialogEx(IDD), m_mqtt(this, TickCount), m_board(*this), m_panes(*this), m_menu(*this, m_profile.m_strPath)
 {
     HINSTANCE hInstance = AfxGetInstanceHandle();
     m_hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -41,7 +39,7 @@ CTavrinDlg::~CTavrinDlg() = default;
 void CTavrinDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialogEx::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_TAB_LOG, m_tabLog);
+    DDX_Control(pDX, IDC_TAB_LOG, m_panes.m_tabLog);
 }
 
 BOOL CTavrinDlg::OnInitDialog()
@@ -59,20 +57,18 @@ BOOL CTavrinDlg::OnInitDialog()
 
     SetWindowText(strAppName + L" (" + LoadVersionText() + L")");
 
-    FillTrayRecord(m_nid, m_hWnd, LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
-    AddTrayIcon(m_nid);
+    m_tray.Add(m_hWnd, m_hIcon);
 
-    SetTimer(m_hWnd, TIMER_POLL, 30, nullptr);
-    SetTimer(m_hWnd, TIMER_RECEIVE_TIME, 1000, nullptr);
+    SetTimer(m_hWnd, IDT_POLL, 30, nullptr);
+    SetTimer(m_hWnd, IDT_RECEIVE_TIME, 1000, nullptr);
 
     // Tabs and panes first: the connection attempt already logs into them.
     m_panes.Create();
     mosquitto_lib_init();
     m_mqtt.Connect();
 
-    m_tReceive = std::time(nullptr);
-    CreateLargeFont();
-    ShowCurrentPane();
+    m_board.Create();
+    m_panes.ShowCurrentPane();
     return TRUE;
 }
 
@@ -90,20 +86,11 @@ void CTavrinDlg::AddAboutMenuItem()
     AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
 }
 
-void CTavrinDlg::CreateLargeFont()
-{
-    LOGFONTW lf = {};
-    GetObjectW(GetFont(), sizeof(lf), &lf);
-    lf.lfHeight = -48;
-    m_fontLarge.CreateFontIndirect(&lf);
-    ::SendMessageW(GetDlgItem(IDC_ROBOT_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(m_fontLarge.GetSafeHandle()), TRUE);
-}
-
 bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message == WM_TASKBARCREATED && WM_TASKBARCREATED != 0)
     {
-        AddTrayIcon(m_nid);
+        m_tray.AddAgain();
         return true;
     }
 
@@ -117,7 +104,7 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     case WM_TRAYNOTIFY:
-        OnTrayNotify(wParam, lParam);
+        m_tray.OnNotify(wParam, lParam);
         result = 0;
         return true;
     case WM_DESTROY:
@@ -128,7 +115,7 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             return true;
         break;
     case WM_INITMENUPOPUP:
-        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        UpdateMenuPopup(m_menu, reinterpret_cast<HMENU>(wParam));
         return true;
     case WM_TIMER:
         OnTimer(wParam);
@@ -138,7 +125,7 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
         if (pNMHDR->idFrom == IDC_TAB_LOG && pNMHDR->code == TCN_SELCHANGE)
         {
-            OnTabSelChange(pNMHDR, &result);
+            m_panes.OnTabSelChange(&result);
             return true;
         }
         break;
@@ -153,36 +140,10 @@ bool CTavrinDlg::OnCommand(WPARAM wParam)
 {
     UINT nID = LOWORD(wParam);
     UINT nCode = HIWORD(wParam);
-    if (nCode == LBN_DBLCLK && nID >= IDC_LIST_LOG0 && nID <= IDC_LIST_LOG4)
-    {
-        OnPaneDblClk(nID);
+    if (m_panes.OnCommand(nID, nCode))
         return true;
-    }
-    if (nCode != BN_CLICKED) // menu commands arrive with 0 as well
-        return false;
-    switch (nID)
-    {
-    case ID_SHOW_HIDE:
-        OnShowHide();
-        return true;
-    case ID_APP_EXIT:
-        OnExit();
-        return true;
-    case ID_OPEN_INI:
-        OnOpenIni();
-        return true;
-    case ID_STARTUP:
-        ToggleStartup();
-        return true;
-    case IDC_BTN_CLEAR:
-        OnClear();
-        return true;
-    case IDC_BTN_TOEND:
-        OnToEnd();
-        return true;
-    default:
-        return false;
-    }
+    // Menu commands come with code 0, the same as BN_CLICKED.
+    return nCode == BN_CLICKED && m_menu.OnCommand(nID);
 }
 
 bool CTavrinDlg::OnSysCommand(UINT nID)
@@ -216,8 +177,8 @@ void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
         CScreenBatch batch(*this);
         m_mqtt.Poll();
     }
-    if (nIDEvent == TIMER_RECEIVE_TIME)
-        UpdateReceiveTime();
+    if (nIDEvent == IDT_RECEIVE_TIME)
+        m_board.UpdateReceiveTime();
 }
 
 void CTavrinDlg::OnCancel()
@@ -226,14 +187,22 @@ void CTavrinDlg::OnCancel()
     ShowWindow(SW_HIDE);
 }
 
-void CTavrinDlg::OnExit()
-{
-    CDialogEx::OnCancel();
-}
-
 void CTavrinDlg::OnDestroy()
 {
-    DeleteTrayIcon(m_nid);
+    m_tray.Delete();
     m_mqtt.Close();
     mosquitto_lib_cleanup();
+}
+
+CTavrinDlg::CScreenBatch::CScreenBatch(CTavrinDlg& dlg) : m_dlg(dlg)
+{
+    m_dlg.m_board.BeginBatch();
+    m_dlg.m_panes.BeginBatch();
+}
+
+CTavrinDlg::CScreenBatch::~CScreenBatch()
+{
+    // The board first: drawing a pane again can take milliseconds.
+    m_dlg.m_board.EndBatch();
+    m_dlg.m_panes.EndBatch();
 }

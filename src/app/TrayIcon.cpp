@@ -1,40 +1,62 @@
 #include "app/TrayIcon.h"
 
 #include "framework/Menu.h"
+#include "framework/SystemError.h"
 #include "res/resource.h"
 
-void FillTrayRecord(NOTIFYICONDATAW& nid, HWND hWnd, HICON hIcon)
+void CTrayIcon::Add(HWND hWnd, HICON hIcon)
 {
-    nid = NOTIFYICONDATAW{};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hWnd;
-    nid.uID = TRAY_ICON_ID;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    nid.uCallbackMessage = WM_TRAYNOTIFY;
-    nid.hIcon = hIcon;
+    m_nid = NOTIFYICONDATAW{};
+    m_nid.cbSize = sizeof(m_nid);
+    m_nid.hWnd = hWnd;
+    m_nid.uID = IDI_TRAY;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = hIcon;
+    AddAgain();
 }
 
-void AddTrayIcon(NOTIFYICONDATAW& nid)
+void CTrayIcon::AddAgain()
 {
-    Shell_NotifyIconW(NIM_ADD, &nid);
+    // Without an icon the window and its menu bar still work.
+    if (!Shell_NotifyIconW(NIM_ADD, &m_nid))
+        TraceLastError("Shell_NotifyIconW(NIM_ADD)");
 }
 
-void DeleteTrayIcon(NOTIFYICONDATAW& nid)
+void CTrayIcon::Delete()
 {
-    Shell_NotifyIconW(NIM_DELETE, &nid);
+    Shell_NotifyIconW(NIM_DELETE, &m_nid);
 }
 
-void ShowTrayMenu(HWND hWnd)
+void CTrayIcon::OnNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != IDI_TRAY)
+        return;
+    switch (lParam)
+    {
+    case WM_RBUTTONUP:
+        ShowMenu();
+        break;
+    case WM_LBUTTONDBLCLK:
+        SetForegroundWindow(m_nid.hWnd);
+        SendMessageW(m_nid.hWnd, WM_COMMAND, ID_SHOW_HIDE, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTrayIcon::ShowMenu()
 {
     POINT pt = {};
     GetCursorPos(&pt);
     // The window must be in the foreground before TrackPopupMenu, or the
     // menu will not close when the user clicks elsewhere.
-    SetForegroundWindow(hWnd);
+    SetForegroundWindow(m_nid.hWnd);
     CMenu menu;
     if (!menu.LoadMenu(IDR_MAINFRAME))
         return;
-    CMenu::TrackPopupMenu(menu.GetSubMenu(0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, hWnd);
+    TrackPopupMenu(menu.GetSubMenu(0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_nid.hWnd, nullptr);
     // Lets the menu's modal loop end cleanly on the next message.
-    PostMessageW(hWnd, WM_NULL, 0, 0);
+    PostMessageW(m_nid.hWnd, WM_NULL, 0, 0);
 }

@@ -3,16 +3,21 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The notification-area icon: one small function per job.
-enum
+// The notification-area icon: added when the window is created, added again
+// when the taskbar is re-created, removed when the window is destroyed.
+class CTrayIcon
 {
-    TRAY_ICON_ID = 128,
-    WM_TRAYNOTIFY = WM_APP + 2,
-};
+public:
+    // The record once: our id, callback message and icon, no tip.
+    void Add(HWND hWnd, HICON hIcon);
+    void AddAgain();
+    void Delete();
+    // The icon's callback message: a right-click opens the program menu, a
+    // double-click shows or hides the window.
+    void OnNotify(WPARAM wParam, LPARAM lParam);
 
-// Fills the record once: callback message, icon, no tip.
-void FillTrayRecord(NOTIFYICONDATAW& nid, HWND hWnd, HICON hIcon);
-void AddTrayIcon(NOTIFYICONDATAW& nid);
-void DeleteTrayIcon(NOTIFYICONDATAW& nid);
-// The program menu as a popup at the cursor, owned by hWnd.
-void ShowTrayMenu(HWND hWnd);
+private:
+    void ShowMenu();
+
+    NOTIFYICONDATAW m_nid{};
+};

@@ -1,5 +1,7 @@
 #include "app/VersionText.h"
 
+#include "framework/ModulePath.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -7,11 +9,10 @@
 
 std::wstring LoadVersionText()
 {
-    wchar_t szPath[MAX_PATH] = {};
+    std::wstring strPath = GetModulePath();
     wchar_t szShort[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     // The short name, where the volume keeps one; otherwise the long name.
-    const wchar_t* pszFile = GetShortPathNameW(szPath, szShort, MAX_PATH) ? szShort : szPath;
+    const wchar_t* pszFile = GetShortPathNameW(strPath.c_str(), szShort, MAX_PATH) ? szShort : strPath.c_str();
 
     DWORD dwHandle = 0;
     DWORD dwSize = GetFileVersionInfoSizeW(pszFile, &dwHandle);

@@ -1,5 +1,7 @@
 #include "config/PrivateProfile.h"
 
+#include "framework/ModulePath.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -122,9 +124,10 @@ std::wstring MakeProfilePath(const wchar_t* pszAppName, const wchar_t* pszDirArg
     wchar_t szDir[MAX_PATH] = {};
     if (pszDirArg == nullptr || *pszDirArg == L'\0')
     {
-        DWORD dwLength = GetModuleFileNameW(nullptr, szDir, MAX_PATH);
-        if (dwLength == 0 || dwLength >= MAX_PATH)
+        std::wstring strExe = GetModulePath();
+        if (strExe.empty())
             return std::wstring();
+        StrCpyW(szDir, strExe.c_str());
         PathRemoveFileSpecW(szDir);
     }
     else if (PathIsRelativeW(pszDirArg))

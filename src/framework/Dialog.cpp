@@ -3,11 +3,13 @@
 #include "framework/MessageBox.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
+#include "trace/DebugTrace.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 #include <exception>
+#include <string>
 
 namespace
 {
@@ -161,13 +163,26 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
     }
     catch (const std::exception& e)
     {
-        AfxMessageBox(Utf8ToWide(e.what()), MB_OK | MB_ICONSTOP);
+        ReportError(e.what());
     }
     catch (...)
     {
-        AfxMessageBox(L"Unknown error", MB_OK | MB_ICONSTOP);
+        ReportError("Unknown error");
     }
     return false;
+}
+
+void CDialog::ReportError(const char* pszText)
+{
+    // The box's own loop goes on dispatching the timers: an error that
+    // comes again while it is open is traced instead of stacking boxes.
+    static bool s_bShowing = false;
+    DebugTrace(std::string("error in a window handler: ") + pszText);
+    if (s_bShowing)
+        return;
+    s_bShowing = true;
+    AfxMessageBox(Utf8ToWide(pszText), MB_OK | MB_ICONSTOP);
+    s_bShowing = false;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -33,6 +33,7 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND DefaultOwner() const;
+    static void ReportError(const char* pszText);
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     UINT m_nIDTemplate;

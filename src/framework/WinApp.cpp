@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/ModulePath.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -9,9 +11,7 @@ CWinApp* g_pApp = nullptr;
 
 std::wstring AppNameFromModule()
 {
-    wchar_t szPath[MAX_PATH] = {};
-    DWORD nLen = GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    std::wstring path(szPath, nLen);
+    std::wstring path = GetModulePath();
     size_t nStart = path.find_last_of(L"\\/");
     nStart = (nStart == std::wstring::npos) ? 0 : nStart + 1;
     size_t nDot = path.find_last_of(L'.');

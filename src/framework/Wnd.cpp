@@ -59,13 +59,3 @@ void CWnd::CenterWindow()
     y = std::max(mi.rcWork.top, std::min(y, mi.rcWork.bottom - cy));
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-bool CWnd::OnUpdateCommand(CCmdUI&)
-{
-    return false;
-}
-
-bool CWnd::HandlesCommand(UINT) const
-{
-    return false;
-}

@@ -4,8 +4,6 @@
 
 #include <string>
 
-class CCmdUI;
-
 // A window handle with the few operations the program calls on it. The
 // object does not own the window: whoever created it destroys it.
 class CWnd
@@ -46,12 +44,6 @@ public:
     // Over the owner when it is shown and not minimised, else over the
     // screen's work area; kept inside that work area.
     void CenterWindow();
-
-    // Command-update routing: true when this window has an update handler
-    // for the command and ran it.
-    virtual bool OnUpdateCommand(CCmdUI& cmdUI);
-    // Whether this window handles the command at all.
-    virtual bool HandlesCommand(UINT nID) const;
 
     HWND m_hWnd = nullptr;
 };

@@ -1,6 +1,9 @@
 #include "logpanes/LogPanes.h"
 
+#include "framework/MessageBox.h"
+#include "framework/SystemError.h"
 #include "framework/TextConvert.h"
+#include "text/Utf8.h"
 
 #include <cstring>
 #include <cwchar>
@@ -8,7 +11,7 @@
 
 namespace
 {
-const wchar_t* const PANE_CAPTIONS[CLogPanes::PANE_COUNT] = {
+const wchar_t* const PANE_CAPTIONS[PANE_COUNT] = {
     L"일반", L"mqtt", L"publish", L"subscribe", L"log",
 };
 }
@@ -22,13 +25,9 @@ std::wstring LogLineText(const char* pszText)
     // A character of at most four bytes gives at least one UTF-16 unit, so
     // this much of a longer text always fills the line: the rest is never
     // converted, however large the text.
-    size_t nHead = nBytes < 4 * nMax ? nBytes : 4 * nMax;
-    bool bCut = nHead < nBytes;
-    // Not inside a character: back over the continuation bytes (10xxxxxx)
-    // of the one that the cut would split.
-    while (bCut && nHead > 0 && (static_cast<unsigned char>(pszText[nHead]) & 0xC0) == 0x80)
-        --nHead;
-    std::wstring text = Utf8ToWide(std::string(pszText, nHead));
+    const std::string_view head = Utf8::Cut(std::string_view(pszText, nBytes), 4 * nMax);
+    bool bCut = head.size() < nBytes;
+    std::wstring text = Utf8ToWide(std::string(head));
     if (text.size() > nMax)
     {
         size_t n = nMax;
@@ -52,18 +51,17 @@ std::wstring FormatLogTime(std::time_t t)
     return std::wstring(szTime, nLen);
 }
 
-CLogPanes::CLogPanes(CWnd& parent, CTabCtrl& tab, CListBox* pLists)
-    : m_parent(parent), m_tab(tab), m_pLists(pLists)
+CLogPanes::CLogPanes(CWnd& parent) : m_parent(parent)
 {
 }
 
 void CLogPanes::Create()
 {
     for (int i = 0; i < PANE_COUNT; ++i)
-        m_tab.InsertItem(i, PANE_CAPTIONS[i]);
+        m_tabLog.InsertItem(i, PANE_CAPTIONS[i]);
 
     RECT rc;
-    m_tab.GetWindowRect(&rc);
+    m_tabLog.GetWindowRect(&rc);
     m_parent.ScreenToClient(&rc);
     rc.left += 20;
     rc.top += 40;
@@ -73,14 +71,15 @@ void CLogPanes::Create()
     HFONT hFont = m_parent.GetFont();
     for (int i = 0; i < PANE_COUNT; ++i)
     {
-        m_pLists[i].Create(LIST_STYLE, rc, m_parent.GetSafeHwnd(), FIRST_LIST_ID + i);
-        m_pLists[i].SetFont(hFont, true);
+        if (!m_listLog[i].Create(LIST_STYLE, rc, m_parent.GetSafeHwnd(), IDC_LIST_LOG0 + i))
+            TraceLastError("CreateWindowExW(LISTBOX)");
+        m_listLog[i].SetFont(hFont, true);
     }
 }
 
-void CLogPanes::Append(int nPane, const char* pszText)
+void CLogPanes::AppendLog(int nPane, const char* pszText)
 {
-    CListBox& list = m_pLists[nPane];
+    CListBox& list = m_listLog[nPane];
     int nSel = list.GetCurSel();
     int nCount = list.GetCount();
     std::wstring line = FormatLogTime(std::time(nullptr)) + LogLineText(pszText);
@@ -113,6 +112,7 @@ void CLogPanes::Append(int nPane, const char* pszText)
         else
             WidenExtent(list, {line});
     }
+    ShowCurrentPane();
 }
 
 void CLogPanes::EndBatch()
@@ -123,7 +123,7 @@ void CLogPanes::EndBatch()
     if (!m_unmeasured.empty() && m_nCoveredPane >= 0)
     {
         if (m_nCoveredPane == GetCurrentPane())
-            WidenExtent(m_pLists[m_nCoveredPane], m_unmeasured);
+            WidenExtent(m_listLog[m_nCoveredPane], m_unmeasured);
         else
             m_nCoveredPane = -1;
     }
@@ -143,7 +143,7 @@ void CLogPanes::HoldRedraw(int nPane)
     if (m_bHeld[nPane])
         return;
     m_bHeld[nPane] = true;
-    m_pLists[nPane].SendMessage(WM_SETREDRAW, FALSE);
+    m_listLog[nPane].SendMessage(WM_SETREDRAW, FALSE);
 }
 
 void CLogPanes::ReleaseRedraw(int nPane)
@@ -151,11 +151,11 @@ void CLogPanes::ReleaseRedraw(int nPane)
     if (!m_bHeld[nPane])
         return;
     m_bHeld[nPane] = false;
-    m_pLists[nPane].SendMessage(WM_SETREDRAW, TRUE);
-    InvalidateRect(m_pLists[nPane].GetSafeHwnd(), nullptr, TRUE);
+    m_listLog[nPane].SendMessage(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_listLog[nPane].GetSafeHwnd(), nullptr, TRUE);
 }
 
-void CLogPanes::ShowCurrent()
+void CLogPanes::ShowCurrentPane()
 {
     int nCurrent = GetCurrentPane();
     for (int i = 0; i < PANE_COUNT; ++i)
@@ -163,7 +163,7 @@ void CLogPanes::ShowCurrent()
         // Redraw goes back on while the pane is still shown, never after.
         if (i != nCurrent)
             ReleaseRedraw(i);
-        m_pLists[i].ShowWindow(i == nCurrent ? SW_SHOW : SW_HIDE);
+        m_listLog[i].ShowWindow(i == nCurrent ? SW_SHOW : SW_HIDE);
     }
     UpdateHorizontalExtent();
 }
@@ -199,26 +199,60 @@ void CLogPanes::WidenExtent(CListBox& list, const std::vector<std::wstring>& lin
         list.SetHorizontalExtent(cxWidest);
 }
 
-void CLogPanes::Clear()
+void CLogPanes::OnTabSelChange(LRESULT* pResult)
+{
+    *pResult = 0;
+    ShowCurrentPane();
+}
+
+bool CLogPanes::OnCommand(UINT nID, UINT nCode)
+{
+    if (nCode == LBN_DBLCLK && nID >= IDC_LIST_LOG0 && nID < IDC_LIST_LOG0 + PANE_COUNT)
+    {
+        OnPaneDblClk(nID);
+        return true;
+    }
+    if (nCode != BN_CLICKED)
+        return false;
+    switch (nID)
+    {
+    case IDC_BTN_CLEAR:
+        OnClear();
+        return true;
+    case IDC_BTN_TOEND:
+        OnToEnd();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CLogPanes::OnPaneDblClk(UINT nID)
+{
+    // Without a selected line there is nothing to show.
+    const CListBox& list = m_listLog[nID - IDC_LIST_LOG0];
+    std::wstring line;
+    int nSel = list.GetCurSel();
+    if (nSel >= 0 && list.GetText(nSel, line))
+        AfxMessageBox(line, MB_OK, 0);
+}
+
+// Only the current pane; its extent stays, and it is not shown again.
+void CLogPanes::OnClear()
 {
     if (CListBox* pList = CurrentList())
         pList->ResetContent();
 }
 
-void CLogPanes::ToEnd()
+// On an empty pane this asks for line -1, which changes nothing.
+void CLogPanes::OnToEnd()
 {
     if (CListBox* pList = CurrentList())
         pList->SetCurSel(pList->GetCount() - 1);
 }
 
-bool CLogPanes::GetSelectedLine(int nPane, std::wstring& line) const
-{
-    int nSel = m_pLists[nPane].GetCurSel();
-    return nSel >= 0 && m_pLists[nPane].GetText(nSel, line);
-}
-
 CListBox* CLogPanes::CurrentList()
 {
     int nCurrent = GetCurrentPane();
-    return (nCurrent >= 0 && nCurrent < PANE_COUNT) ? &m_pLists[nCurrent] : nullptr;
+    return (nCurrent >= 0 && nCurrent < PANE_COUNT) ? &m_listLog[nCurrent] : nullptr;
 }

@@ -2,53 +2,62 @@
 
 #include "framework/ListBox.h"
 #include "framework/TabCtrl.h"
+#include "res/resource.h"
 
 #include <ctime>
 #include <string>
 #include <vector>
 
-// The five tabbed, time-stamped log lists under the status board. The tab
-// control and the list boxes belong to the window; this works on them.
+// The five tabbed, time-stamped log lists under the status board, and the
+// user's commands on them: switch, clear, jump to the end, double-click.
 class CLogPanes
 {
 public:
     enum
     {
-        PANE_COUNT = 5,
         MAX_LINES = 100,
-        FIRST_LIST_ID = 101,
         // Longer texts are cut for display: a list box holds, draws and
         // measures its lines whole, and a payload may be megabytes.
         MAX_TEXT_CHARS = 4096,
     };
     static const DWORD LIST_STYLE = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
 
-    CLogPanes(CWnd& parent, CTabCtrl& tab, CListBox* pLists);
+    explicit CLogPanes(CWnd& parent);
 
     // The tab items, then the list boxes over the tab's page area, hidden.
+    // The window binds m_tabLog to its template's tab control first.
     void Create();
     // Adds one time-stamped line of UTF-8 text (as LogLineText shows it),
-    // keeps the bound and follows the tail when the last line was selected
-    // (or the pane was empty).
-    void Append(int nPane, const char* pszText);
-    void ShowCurrent();
+    // keeps the bound, follows the tail when the last line was selected (or
+    // the pane was empty), and shows the current pane.
+    void AppendLog(int nPane, const char* pszText);
+    void ShowCurrentPane();
     // Widens the current pane's horizontal extent to its widest line; never
     // narrows it. Lines are measured once: a pane that stays current has
     // each new line measured as it comes.
     void UpdateHorizontalExtent();
-    void Clear();
-    void ToEnd();
     // Between the two, appends neither draw nor measure: the end draws each
     // pane that got lines once and measures the current pane's new lines,
     // so that a poll that takes in hundreds of messages costs one drawing.
     // Calls nest; only the outermost end does the work.
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
-    // False when the pane has no selected line.
-    bool GetSelectedLine(int nPane, std::wstring& line) const;
-    int GetCurrentPane() const { return m_tab.GetCurSel(); }
+
+    // The tab control's TCN_SELCHANGE.
+    void OnTabSelChange(LRESULT* pResult);
+    // The panes' own commands: the buttons "지우기" and "끝으로", and a
+    // double-click on a line. False for any other command.
+    bool OnCommand(UINT nID, UINT nCode);
+
+    int GetCurrentPane() const { return m_tabLog.GetCurSel(); }
+
+    CTabCtrl m_tabLog;
+    CListBox m_listLog[PANE_COUNT];
 
 private:
+    void OnPaneDblClk(UINT nID);
+    void OnClear();
+    void OnToEnd();
     CListBox* CurrentList();
     static bool IsShown(const CListBox& list);
     // Redraw is held off only on a shown pane, and let go before it is hidden.
@@ -57,8 +66,6 @@ private:
     static void WidenExtent(CListBox& list, const std::vector<std::wstring>& lines);
 
     CWnd& m_parent;
-    CTabCtrl& m_tab;
-    CListBox* m_pLists;
     // The pane whose extent covers all its lines; -1 for none yet.
     int m_nCoveredPane = -1;
     int m_nBatch = 0;

@@ -2,10 +2,12 @@
 
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "mqtt/SocketReady.h"
+#include "trace/DebugTrace.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <mosquitto.h>
 #include <string>
 
@@ -179,8 +181,13 @@ void CRobotMqttService::OnMqttMessage(mosquitto*, void* pUser, const mosquitto_m
     {
         pService->OnReceive(pMessage);
     }
+    catch (const std::exception& e)
+    {
+        DebugTrace(std::string("exception in the message callback: ") + e.what());
+    }
     catch (...)
     {
+        DebugTrace("exception in the message callback");
     }
 }
 
@@ -194,7 +201,12 @@ void CRobotMqttService::OnMqttLog(mosquitto*, void* pUser, int, const char* text
     {
         static_cast<CRobotMqttService*>(pUser)->Log(LOG_LIBRARY, text);
     }
+    catch (const std::exception& e)
+    {
+        DebugTrace(std::string("exception in the log callback: ") + e.what());
+    }
     catch (...)
     {
+        DebugTrace("exception in the log callback");
     }
 }

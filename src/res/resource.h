@@ -1,6 +1,8 @@
 #pragma once
 
-// Resource, control and command ids, shared by the code and Tavrin.rc.
+// Every id of the program, written once: resources, controls, panes,
+// commands, timers and the tray's message. Tavrin.rc, the code, the tests
+// and the benchmarks all include this file.
 
 // Dialogs, icon, menu, strings
 #define IDD_ABOUTBOX            100
@@ -9,9 +11,15 @@
 #define IDR_MAINFRAME           128
 #define IDS_STARTUP_VALUE       128   // name of our value under the Run key
 
-// Log pane list boxes, created at run time: 101 + pane number
+// Log panes, by number, in tab order. Their list boxes are created at run
+// time with the ids IDC_LIST_LOG0 + pane number.
+#define PANE_GENERAL            0
+#define PANE_MQTT               1
+#define PANE_PUBLISH            2
+#define PANE_SUBSCRIBE          3
+#define PANE_LOG                4
+#define PANE_COUNT              5
 #define IDC_LIST_LOG0           101
-#define IDC_LIST_LOG4           105
 
 // Controls of the main window
 #define IDC_TAB_LOG             1001
@@ -31,6 +39,14 @@
 #define ID_STARTUP              32772
 #define ID_OPEN_INI             32776
 #define ID_APP_EXIT             57665
+
+// Timers of the main window: both poll the MQTT link
+#define IDT_POLL                10005 // every 30 ms
+#define IDT_RECEIVE_TIME        10006 // every 1000 ms; also refreshes the receive time
+
+// The notification-area icon and its callback message (WM_APP + 2)
+#define IDI_TRAY                128
+#define WM_TRAYNOTIFY           0x8002
 
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)

@@ -53,9 +53,9 @@ TEST_F(CDialogTest, StartsWithVersionedTitleEmptyBoardAndLargeRobotFont)
 
 TEST_F(CDialogTest, OnlyTheSecondTimerRefreshesTheIndicator)
 {
-    SendMessageW(m_hWnd, WM_TIMER, CTavrinDlg::TIMER_POLL, 0);
+    SendMessageW(m_hWnd, WM_TIMER, IDT_POLL, 0);
     EXPECT_EQ(ItemText(IDC_RECEIVE_TIME), L"");
-    SendMessageW(m_hWnd, WM_TIMER, CTavrinDlg::TIMER_RECEIVE_TIME, 0);
+    SendMessageW(m_hWnd, WM_TIMER, IDT_RECEIVE_TIME, 0);
     std::string text = WideToUtf8(ItemText(IDC_RECEIVE_TIME));
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(init: \d\d:\d\d:\d\d \([0-9]\))"))) << text;
 }
@@ -148,12 +148,12 @@ TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
 
 TEST_F(CDialogTest, TrayDoubleClickTogglesTheWindow)
 {
-    SendMessageW(m_hWnd, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    SendMessageW(m_hWnd, WM_TRAYNOTIFY, IDI_TRAY, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(IsWindowVisible(m_hWnd));
-    SendMessageW(m_hWnd, WM_TRAYNOTIFY, TRAY_ICON_ID + 1, WM_LBUTTONDBLCLK);
-    SendMessageW(m_hWnd, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONUP);
+    SendMessageW(m_hWnd, WM_TRAYNOTIFY, IDI_TRAY + 1, WM_LBUTTONDBLCLK);
+    SendMessageW(m_hWnd, WM_TRAYNOTIFY, IDI_TRAY, WM_LBUTTONUP);
     EXPECT_FALSE(IsWindowVisible(m_hWnd)) << "other icons and other clicks do nothing";
-    SendMessageW(m_hWnd, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    SendMessageW(m_hWnd, WM_TRAYNOTIFY, IDI_TRAY, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(IsWindowVisible(m_hWnd));
 }
 
@@ -255,7 +255,7 @@ TEST_F(CDialogTest, TheTrayIconComesBackWithTheTaskbar)
     NOTIFYICONDATAW nid = {};
     nid.cbSize = sizeof(nid);
     nid.hWnd = m_hWnd;
-    nid.uID = TRAY_ICON_ID;
+    nid.uID = IDI_TRAY;
     if (!Shell_NotifyIconW(NIM_MODIFY, &nid))
         GTEST_SKIP() << "no notification area here";
 

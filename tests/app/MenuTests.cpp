@@ -1,4 +1,5 @@
 #include "DialogFixture.h"
+#include "TraceCapture.h"
 
 #include "app/StartupRegistration.h"
 #include "framework/CmdUI.h"
@@ -32,6 +33,11 @@ TEST_F(CDialogTest, MenuBarShowsTheProgramState)
     SendMessageW(m_hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hPopup), 0);
     EXPECT_FALSE(Checked(hPopup, ID_SHOW_HIDE));
     EXPECT_TRUE(Grayed(hPopup, ID_OPEN_INI));
+
+    // The file gone, opening it fails without a word to the user.
+    CTraceCapture trace;
+    Command(ID_OPEN_INI, 0);
+    EXPECT_NE(trace.Text().find("ShellExecuteW(open, INI file) failed: "), std::string::npos) << trace.Text();
 }
 
 TEST_F(CDialogTest, AFreshCopyOfTheMenuGetsTheSameStates)
@@ -68,9 +74,10 @@ TEST_F(CDialogTest, SystemMenuHasTheAboutEntry)
 namespace
 {
 // Handles command 1 only, with an update handler for nothing.
-class CCommandOneWnd : public CWnd
+class CCommandOne : public CCmdTarget
 {
 public:
+    bool OnUpdateCommand(CCmdUI&) override { return false; }
     bool HandlesCommand(UINT nID) const override { return nID == 1; }
 };
 }
@@ -87,8 +94,8 @@ TEST(CmdUITest, SubmenuItemsWithoutAHandlerAreGreyed)
     AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hUnhandled), L"unhandled");
     AppendMenuW(hPopup, MF_STRING | MF_GRAYED, 3, L"three");
 
-    CCommandOneWnd wnd;
-    UpdateMenuPopup(wnd, hPopup);
+    CCommandOne target;
+    UpdateMenuPopup(target, hPopup);
     EXPECT_FALSE(GetMenuState(hPopup, 0, MF_BYPOSITION) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(hPopup, 2, MF_BYPOSITION) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(hPopup, 3, MF_BYPOSITION) & MF_GRAYED) << "plain items keep their state";

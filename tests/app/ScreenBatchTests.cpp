@@ -99,7 +99,7 @@ TEST_F(CDialogTest, OnlyTheOutermostBatchBringsTheScreenUpToDate)
 TEST_F(CDialogTest, ABatchKeepsAnOlderSelectionWhereTheUserPutIt)
 {
     for (int i = 0; i < 5; ++i)
-        m_pDlg->AppendLog(0, ("old " + std::to_string(i)).c_str());
+        m_pDlg->Panes().AppendLog(0, ("old " + std::to_string(i)).c_str());
     SendMessageW(Pane(0), LB_SETCURSEL, 2, 0);
     {
         CTavrinDlg::CScreenBatch batch(*m_pDlg);

@@ -1,4 +1,5 @@
 #include "DialogFixture.h"
+#include "TraceCapture.h"
 
 #include "framework/Dialog.h"
 #include "framework/TextConvert.h"
@@ -60,13 +61,30 @@ TEST(DialogTest, AnErrorInAHandlerIsShownAndTheDialogGoesOn)
     CThrowingDlg dlg;
     ASSERT_TRUE(dlg.Create());
     CDialogCloser boxes;
+    CTraceCapture trace;
+    // The same error again while the box is open, as under a timer: traced,
+    // and no second box.
+    boxes.onOpen = [&] { SendMessageW(dlg.GetSafeHwnd(), WM_APP, 0, 0); };
     SendMessageW(dlg.GetSafeHwnd(), WM_APP, 0, 0);
     EXPECT_EQ(boxes.nCount, 1);
     EXPECT_EQ(boxes.caption, L"Tavrin");
     EXPECT_EQ(boxes.text, L"handler failed");
+    std::string traced = trace.Text();
+    size_t nFirst = traced.find("handler failed");
+    ASSERT_NE(nFirst, std::string::npos);
+    EXPECT_NE(traced.find("handler failed", nFirst + 1), std::string::npos);
 
     SendMessageW(dlg.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
     EXPECT_EQ(dlg.GetModalResult(), IDOK);
     DestroyWindow(dlg.GetSafeHwnd());
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+}
+
+TEST(TestSupportTest, ATemporaryFolderThatCannotBeMadeEndsTheSearch)
+{
+    wchar_t szOld[MAX_PATH] = {};
+    DWORD nOld = GetEnvironmentVariableW(L"TMP", szOld, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", L"Z:\\nonexistent\\folder");
+    EXPECT_EQ(MakeTempDir(), L"");
+    SetEnvironmentVariableW(L"TMP", nOld ? szOld : nullptr);
 }

@@ -6,12 +6,10 @@
 #include <regex>
 #include <string>
 
+// PANE_GENERAL and PANE_PUBLISH get nothing from the failed connection at
+// start: their lines are the tests' own.
 namespace
 {
-// Panes 0 and 2 get nothing from the failed connection at start.
-const int PANE_GENERAL = 0;
-const int PANE_PUBLISH = 2;
-
 std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
@@ -50,33 +48,33 @@ TEST_F(CDialogTest, PanesAreListBoxesOverTheTabsOneShownAtATime)
 
 TEST_F(CDialogTest, LinesCarryTheTimeAndFollowTheTail)
 {
-    m_pDlg->AppendLog(PANE_GENERAL, "첫 줄");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "첫 줄");
     ASSERT_EQ(LineCount(PANE_GENERAL), 1);
     EXPECT_EQ(Selection(PANE_GENERAL), 0) << "the first line of an empty pane is selected";
     std::wstring first = Line(PANE_GENERAL, 0);
     EXPECT_TRUE(std::regex_match(Narrow(first.substr(0, 10)), std::regex("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]  ")));
     EXPECT_EQ(first.substr(10), L"첫 줄");
 
-    m_pDlg->AppendLog(PANE_GENERAL, "");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "");
     EXPECT_EQ(Line(PANE_GENERAL, 1).size(), 10u) << "an empty text leaves the time and two spaces";
     EXPECT_EQ(Selection(PANE_GENERAL), 1);
 
     // An older line selected: the selection stays while lines arrive.
     SendMessageW(Pane(PANE_GENERAL), LB_SETCURSEL, 0, 0);
-    m_pDlg->AppendLog(PANE_GENERAL, "third");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "third");
     EXPECT_EQ(Selection(PANE_GENERAL), 0);
 
     // Back to the end: following again.
     Command(IDC_BTN_TOEND);
     EXPECT_EQ(Selection(PANE_GENERAL), 2);
-    m_pDlg->AppendLog(PANE_GENERAL, "fourth");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "fourth");
     EXPECT_EQ(Selection(PANE_GENERAL), 3);
 }
 
 TEST_F(CDialogTest, APaneKeepsItsNewestHundredLines)
 {
     for (int i = 1; i <= 101; ++i)
-        m_pDlg->AppendLog(PANE_GENERAL, ("line " + std::to_string(i)).c_str());
+        m_pDlg->Panes().AppendLog(PANE_GENERAL, ("line " + std::to_string(i)).c_str());
     ASSERT_EQ(LineCount(PANE_GENERAL), 100);
     EXPECT_EQ(Line(PANE_GENERAL, 0).substr(10), L"line 2");
     EXPECT_EQ(Line(PANE_GENERAL, 99).substr(10), L"line 101");
@@ -85,13 +83,13 @@ TEST_F(CDialogTest, APaneKeepsItsNewestHundredLines)
     // The selected oldest line is dropped: no selection, and no following
     // until "끝으로".
     SendMessageW(Pane(PANE_GENERAL), LB_SETCURSEL, 0, 0);
-    m_pDlg->AppendLog(PANE_GENERAL, "line 102");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "line 102");
     EXPECT_EQ(LineCount(PANE_GENERAL), 100);
     EXPECT_EQ(Selection(PANE_GENERAL), LB_ERR);
-    m_pDlg->AppendLog(PANE_GENERAL, "line 103");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "line 103");
     EXPECT_EQ(Selection(PANE_GENERAL), LB_ERR);
     Command(IDC_BTN_TOEND);
-    m_pDlg->AppendLog(PANE_GENERAL, "line 104");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "line 104");
     EXPECT_EQ(Selection(PANE_GENERAL), 99);
     EXPECT_EQ(Line(PANE_GENERAL, 99).substr(10), L"line 104");
 }
@@ -99,15 +97,15 @@ TEST_F(CDialogTest, APaneKeepsItsNewestHundredLines)
 TEST_F(CDialogTest, ClearEmptiesOnlyTheCurrentPaneAndKeepsTheScrollRange)
 {
     std::string wide(200, 'W');
-    m_pDlg->AppendLog(PANE_GENERAL, wide.c_str());
-    m_pDlg->AppendLog(PANE_PUBLISH, "kept");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, wide.c_str());
+    m_pDlg->Panes().AppendLog(PANE_PUBLISH, "kept");
     LRESULT cxBefore = SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0);
     EXPECT_GT(cxBefore, 0);
 
     Command(IDC_BTN_CLEAR);
     EXPECT_EQ(LineCount(PANE_GENERAL), 0);
     EXPECT_EQ(LineCount(PANE_PUBLISH), 1);
-    m_pDlg->AppendLog(PANE_GENERAL, "short");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "short");
     EXPECT_EQ(SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0), cxBefore);
     EXPECT_EQ(Selection(PANE_GENERAL), 0) << "the next line after clearing is followed";
 
@@ -121,7 +119,7 @@ TEST_F(CDialogTest, ClearEmptiesOnlyTheCurrentPaneAndKeepsTheScrollRange)
 TEST_F(CDialogTest, AHiddenPaneIsMeasuredWhenItBecomesCurrent)
 {
     std::string wide(150, 'M');
-    m_pDlg->AppendLog(PANE_PUBLISH, wide.c_str());
+    m_pDlg->Panes().AppendLog(PANE_PUBLISH, wide.c_str());
     EXPECT_EQ(SendMessageW(Pane(PANE_PUBLISH), LB_GETHORIZONTALEXTENT, 0, 0), 0);
 
     SelectTab(PANE_PUBLISH);
@@ -129,7 +127,7 @@ TEST_F(CDialogTest, AHiddenPaneIsMeasuredWhenItBecomesCurrent)
     EXPECT_GT(cxWide, 0);
 
     // A line for pane 0 re-measures the current pane, not pane 0.
-    m_pDlg->AppendLog(PANE_GENERAL, (wide + wide).c_str());
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, (wide + wide).c_str());
     EXPECT_EQ(SendMessageW(Pane(PANE_GENERAL), LB_GETHORIZONTALEXTENT, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Pane(PANE_PUBLISH), LB_GETHORIZONTALEXTENT, 0, 0), cxWide);
 
@@ -144,7 +142,7 @@ TEST_F(CDialogTest, DoubleClickShowsTheSelectedLineAndNothingWithoutOne)
     Command(IDC_LIST_LOG0 + PANE_GENERAL, LBN_DBLCLK);
     EXPECT_EQ(boxes.nCount, 0) << "an empty pane has no line to show";
 
-    m_pDlg->AppendLog(PANE_GENERAL, "두 번 누른 줄");
+    m_pDlg->Panes().AppendLog(PANE_GENERAL, "두 번 누른 줄");
     Command(IDC_LIST_LOG0 + PANE_GENERAL, LBN_DBLCLK);
     EXPECT_EQ(boxes.nCount, 1);
     EXPECT_EQ(boxes.caption, L"Tavrin");
@@ -157,7 +155,7 @@ TEST_F(CDialogTest, HiddenPanesNeverGetRedrawMessagesAndStayHidden)
     auto lines = [&](int nTimes) {
         for (int i = 0; i < nTimes; ++i)
             for (int nPane = 0; nPane < 5; ++nPane)
-                m_pDlg->AppendLog(nPane, "burst");
+                m_pDlg->Panes().AppendLog(nPane, "burst");
     };
     auto exactlyShown = [&](int nCurrent) {
         for (int nPane = 0; nPane < 5; ++nPane)
@@ -173,7 +171,7 @@ TEST_F(CDialogTest, HiddenPanesNeverGetRedrawMessagesAndStayHidden)
         lines(3);
     }
     exactlyShown(3);
-    SendMessageW(m_hWnd, WM_TIMER, CTavrinDlg::TIMER_POLL, 0);
+    SendMessageW(m_hWnd, WM_TIMER, IDT_POLL, 0);
     exactlyShown(3);
 
     EXPECT_FALSE(recorder.Of(WM_SETREDRAW).empty()) << "the shown pane is still drawn once per batch";

@@ -1,4 +1,5 @@
 #include "MqttTestSupport.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 #include <json/value.h>
@@ -130,8 +131,11 @@ TEST_F(IntakeTest, ExceptionFromTheWindowStaysOutOfTheLibrary)
     publisher.Publish("server/sendMessage", "{\"n\": 1}");
     publisher.Publish("server/sendMessage", "{\"n\": 2}");
     ASSERT_TRUE(publisher.Sync());
+    CTraceCapture trace;
     EXPECT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == 2; }));
     EXPECT_TRUE(service.IsConnected());
     service.Close();
+    EXPECT_NE(trace.Text().find("exception in the message callback: from the window"), std::string::npos)
+        << "swallowed, but traced for a debugger";
 }
 }

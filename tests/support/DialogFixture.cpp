@@ -8,22 +8,25 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace
-{
 std::wstring MakeTempDir()
 {
     wchar_t szTemp[MAX_PATH];
     GetTempPathW(MAX_PATH, szTemp);
     static int s_nCount = 0;
-    for (;;)
+    for (int nTry = 0; nTry < 1000; ++nTry)
     {
         wchar_t szDir[MAX_PATH];
         std::swprintf(szDir, MAX_PATH, L"%lstavrin-win-%lu-%d", szTemp, GetCurrentProcessId(), ++s_nCount);
         if (CreateDirectoryW(szDir, nullptr))
             return szDir;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
     }
+    return std::wstring();
 }
 
+namespace
+{
 void RemoveTree(const std::wstring& dir)
 {
     std::wstring from = dir + L'\0';
@@ -33,10 +36,7 @@ void RemoveTree(const std::wstring& dir)
     op.fFlags = FOF_NO_UI;
     SHFileOperationW(&op);
 }
-}
 
-namespace
-{
 CDialogCloser* g_pCloser = nullptr;
 }
 
@@ -74,6 +74,8 @@ LRESULT CALLBACK CDialogCloser::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
             szText[0] = L'\0';
             GetDlgItemTextW(hBox, 0xFFFF, szText, 512);
             g_pCloser->text = szText;
+            if (g_pCloser->onOpen)
+                g_pCloser->onOpen();
             PostMessageW(hBox, WM_COMMAND, IDOK, 0);
         }
     }
@@ -84,6 +86,7 @@ void CDialogTest::SetUp()
 {
     m_app.SetAppName(L"Tavrin");
     m_dir = MakeTempDir();
+    ASSERT_FALSE(m_dir.empty()) << "no temporary folder";
     m_iniPath = m_dir + L"\\Tavrin.ini";
     m_app.SetFileArgument(m_dir);
     WriteIni();
@@ -97,7 +100,8 @@ void CDialogTest::TearDown()
     if (m_hWnd && IsWindow(m_hWnd))
         DestroyWindow(m_hWnd);
     m_pDlg.reset();
-    RemoveTree(m_dir);
+    if (!m_dir.empty())
+        RemoveTree(m_dir);
 }
 
 void CDialogTest::WriteIni(const std::wstring& extraLines)

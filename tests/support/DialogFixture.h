@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+// A fresh folder under the temporary folder; empty when none can be made.
+// Only a name that is taken is worth another try.
+std::wstring MakeTempDir();
 
 // While it lives, every dialog or message box that this thread opens is
 // recorded and closed with IDOK when it is first activated.
@@ -20,6 +25,8 @@ public:
     CDialogCloser& operator=(const CDialogCloser&) = delete;
 
     int nCount = 0;
+    // Runs in each box as it opens, before the box is closed.
+    std::function<void()> onOpen;
     std::wstring caption;
     std::wstring text; // a message box's text
     RECT rect = {};    // where it opened

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include "TestPlatform.h"
 
 #include <arpa/inet.h>
@@ -69,4 +68,3 @@ bool LaunchShell(const std::vector<std::string>& args)
     return waitpid(pid, &nStatus, 0) == pid;
 }
 }
-#endif

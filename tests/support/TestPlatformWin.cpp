@@ -1,4 +1,3 @@
-#ifdef _WIN32
 #include "TestPlatform.h"
 
 #include <winsock2.h>
@@ -89,4 +88,3 @@ bool LaunchShell(const std::vector<std::string>& args)
     return true;
 }
 }
-#endif

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "framework/Font.h"
+#include "framework/Wnd.h"
+#include "res/resource.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+struct CStatusUpdate;
+
+// The status board: the robot and patient-call fields that messages write,
+// and the receive-time indicator. Its fields are controls of the window's
+// template; this writes them.
+class CStatusBoard
+{
+public:
+    explicit CStatusBoard(CWnd& dlg) : m_dlg(dlg) {}
+
+    // The large font of the robot field, and the start of the receive time.
+    void Create();
+    // An accepted message: its time of receipt, the indicator, its texts.
+    void ShowUpdate(const CStatusUpdate& update);
+    void UpdateReceiveTime();
+
+    // While a batch is open, fields get their texts when it ends, each once
+    // with its last text. Calls nest; only the outermost end writes.
+    void BeginBatch() { ++m_nBatch; }
+    void EndBatch();
+
+private:
+    enum { FIRST_FIELD = IDC_ROBOT_STATUS, FIELD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };
+
+    void SetText(int nID, const std::wstring& text);
+
+    CWnd& m_dlg;
+    int32_t m_bReceived = 0;
+    std::time_t m_tReceive = 0;
+    CFont m_fontLarge;
+    int m_nBatch = 0;
+    std::wstring m_text[FIELD_COUNT]; // waiting for the end of the batch
+    bool m_bPending[FIELD_COUNT] = {};
+};
