@@ -1,0 +1,15 @@
+# The portable core's files, for the main build and the fuzz build alike:
+# no window, and no Win32 but the trace file that the platform picks.
+set(TAVRIN_CORE_SOURCES
+  ${TAVRIN_ROOT}/src/text/Utf8.cpp
+  ${TAVRIN_ROOT}/src/status/MessageEnvelope.cpp
+  ${TAVRIN_ROOT}/src/status/ReceiveTime.cpp
+  ${TAVRIN_ROOT}/src/status/StatusInterpretation.cpp
+  ${TAVRIN_ROOT}/src/mqtt/MessageIntake.cpp
+  ${TAVRIN_ROOT}/src/mqtt/RobotMqttService.cpp
+  ${TAVRIN_ROOT}/src/mqtt/SocketReady.cpp)
+if(WIN32)
+  list(APPEND TAVRIN_CORE_SOURCES ${TAVRIN_ROOT}/src/trace/DebugTraceWin.cpp)
+else()
+  list(APPEND TAVRIN_CORE_SOURCES ${TAVRIN_ROOT}/src/trace/DebugTracePosix.cpp)
+endif()
