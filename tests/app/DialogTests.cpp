@@ -11,19 +11,6 @@
 
 namespace
 {
-Json::Value Message(const std::string& title, const std::string& content = "content")
-{
-    Json::Value root;
-    root["id"] = "1";
-    root["timestamp"] = "2024-01-01T00:00:00";
-    root["correlationId"] = "c";
-    root["request"]["title"] = title;
-    root["request"]["content"] = content;
-    return root;
-}
-
-const std::string TOPIC = "server/sendMessage";
-
 LOGFONTW FontOf(HWND hWnd)
 {
     LOGFONTW lf = {};
@@ -62,7 +49,7 @@ TEST_F(CDialogTest, OnlyTheSecondTimerRefreshesTheIndicator)
 
 TEST_F(CDialogTest, MessagesDriveTheBoardTheIndicatorAndTheGeneralPane)
 {
-    m_pDlg->OnMessage(TOPIC, Message("guide:start:A", "안내 시작"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("guide:start:A", "안내 시작"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"안내 중(시작)");
     EXPECT_EQ(ItemText(IDC_ROBOT_DETAIL), L"[A]님");
     std::string indicator = WideToUtf8(ItemText(IDC_RECEIVE_TIME));
@@ -70,29 +57,29 @@ TEST_F(CDialogTest, MessagesDriveTheBoardTheIndicatorAndTheGeneralPane)
     ASSERT_EQ(LineCount(0), 1);
     EXPECT_EQ(Line(0, 0).substr(10), L"안내 시작");
 
-    m_pDlg->OnMessage(TOPIC, Message(":call::2:add:홍길동:"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage(":call::2:add:홍길동:"));
     EXPECT_EQ(ItemText(IDC_CALL_COUNT), L"남은 호출 수: 2개");
     EXPECT_EQ(ItemText(IDC_CALL_DETAIL), L"[홍길동] 님 (추가)");
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"안내 중(시작)") << "a call leaves the robot fields";
 
-    m_pDlg->OnMessage(TOPIC, Message("idle"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("idle"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     EXPECT_EQ(ItemText(IDC_ROBOT_DETAIL), L"");
     EXPECT_EQ(ItemText(IDC_CALL_COUNT), L"남은 호출 수: 2개");
 
     // Too few tokens or no keyword: nothing on the board, but logged.
-    m_pDlg->OnMessage(TOPIC, Message("guide:ok", "short guide"));
-    m_pDlg->OnMessage(TOPIC, Message("dance", ""));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("guide:ok", "short guide"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("dance", ""));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     ASSERT_EQ(LineCount(0), 5);
     EXPECT_EQ(Line(0, 3).substr(10), L"short guide");
     EXPECT_EQ(Line(0, 4).size(), 10u);
 
     // Dropped: another topic, or an envelope without correlationId.
-    Json::Value noCorrelation = Message("return");
+    Json::Value noCorrelation = RobotMessage("return");
     noCorrelation.removeMember("correlationId");
-    m_pDlg->OnMessage("server/other", Message("return"));
-    m_pDlg->OnMessage(TOPIC, noCorrelation);
+    m_pDlg->OnMessage("server/other", RobotMessage("return"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, noCorrelation);
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     EXPECT_EQ(LineCount(0), 5);
 }
@@ -137,7 +124,7 @@ TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
     EXPECT_EQ(m_pDlg->GetModalResult(), -1);
 
     // Messages still land while hidden.
-    m_pDlg->OnMessage(TOPIC, Message("return"));
+    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("return"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"복귀 중");
 
     Command(IDOK);

@@ -9,24 +9,11 @@
 
 namespace
 {
-const std::string TOPIC = "server/sendMessage";
-
-Json::Value Message(const std::string& title, const std::string& content)
-{
-    Json::Value root;
-    root["id"] = "1";
-    root["timestamp"] = "2024-01-01T00:00:00";
-    root["correlationId"] = "c";
-    root["request"]["title"] = title;
-    root["request"]["content"] = content;
-    return root;
-}
-
 // What the intake and the window do with one received message.
 void Receive(CTavrinDlg& dlg, const std::string& title, const std::string& content)
 {
     dlg.AddLog(LOG_SUBSCRIBE, "payload of " + content);
-    dlg.OnMessage(TOPIC, Message(title, content));
+    dlg.OnMessage(MESSAGE_TOPIC, RobotMessage(title, content));
 }
 
 LRESULT Extent(HWND hPane)

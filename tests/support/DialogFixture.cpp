@@ -8,6 +8,17 @@
 #include <algorithm>
 #include <cstdio>
 
+Json::Value RobotMessage(const std::string& title, const std::string& content)
+{
+    Json::Value root;
+    root["id"] = "1";
+    root["timestamp"] = "2024-01-01T00:00:00";
+    root["correlationId"] = "c";
+    root["request"]["title"] = title;
+    root["request"]["content"] = content;
+    return root;
+}
+
 std::wstring MakeTempDir()
 {
     wchar_t szTemp[MAX_PATH];

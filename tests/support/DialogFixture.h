@@ -4,11 +4,17 @@
 #include "framework/WinApp.h"
 
 #include <gtest/gtest.h>
+#include <json/value.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The topic of the robot system's status messages, and one of them with a
+// valid envelope, as the intake hands it on.
+const char MESSAGE_TOPIC[] = "server/sendMessage";
+Json::Value RobotMessage(const std::string& title, const std::string& content = "content");
 
 // A fresh folder under the temporary folder; empty when none can be made.
 // Only a name that is taken is worth another try.
