@@ -44,24 +44,29 @@ void CStatusBoard::ShowUpdate(const CStatusUpdate& update)
     m_tReceive = std::time(nullptr);
     UpdateReceiveTime();
     for (const SStatusText& status : update.texts)
-        SetText(FieldControlId(status.field), Utf8ToWide(status.text));
+        SetText(FieldControlId(status.field), status.text);
 }
 
 void CStatusBoard::UpdateReceiveTime()
 {
-    std::string text = FormatReceiveTime(m_bReceived != 0, m_tReceive, std::time(nullptr));
-    SetText(IDC_RECEIVE_TIME, Utf8ToWide(text));
+    m_tRefreshed = std::time(nullptr);
+    if (m_nBatch > 0)
+        m_bTimePending = true;
+    else
+        Show(IDC_RECEIVE_TIME - FIRST_FIELD, FormatReceiveTime(m_bReceived != 0, m_tReceive, m_tRefreshed));
 }
 
-void CStatusBoard::SetText(int nID, const std::wstring& text)
+void CStatusBoard::SetText(int nID, const std::string& text)
 {
     int i = nID - FIRST_FIELD;
-    if (m_nBatch == 0 || i < 0 || i >= FIELD_COUNT)
+    if (i < 0 || i >= FIELD_COUNT)
+        return;
+    if (m_nBatch == 0)
     {
-        m_dlg.SetDlgItemText(nID, text);
+        Show(i, text);
         return;
     }
-    m_text[i] = text;
+    m_pending[i] = text;
     m_bPending[i] = true;
 }
 
@@ -69,10 +74,26 @@ void CStatusBoard::EndBatch()
 {
     if (m_nBatch == 0 || --m_nBatch > 0)
         return;
+    if (m_bTimePending)
+    {
+        m_bTimePending = false;
+        m_pending[IDC_RECEIVE_TIME - FIRST_FIELD] = FormatReceiveTime(m_bReceived != 0, m_tReceive, m_tRefreshed);
+        m_bPending[IDC_RECEIVE_TIME - FIRST_FIELD] = true;
+    }
     for (int i = 0; i < FIELD_COUNT; ++i)
         if (m_bPending[i])
         {
             m_bPending[i] = false;
-            m_dlg.SetDlgItemText(FIRST_FIELD + i, m_text[i]);
+            Show(i, m_pending[i]);
         }
+}
+
+void CStatusBoard::Show(int i, const std::string& text)
+{
+    std::wstring wide = Utf8ToWide(text);
+    if (m_bShown[i] && wide == m_shown[i])
+        return;
+    m_dlg.SetDlgItemText(FIRST_FIELD + i, wide);
+    m_shown[i] = std::move(wide);
+    m_bShown[i] = true;
 }

@@ -25,20 +25,27 @@ public:
     void UpdateReceiveTime();
 
     // While a batch is open, fields get their texts when it ends, each once
-    // with its last text. Calls nest; only the outermost end writes.
+    // with its last text; the receive time is formatted then, as its last
+    // refresh would have shown it. Calls nest; only the outermost end writes.
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
 
 private:
     enum { FIRST_FIELD = IDC_ROBOT_STATUS, FIELD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };
 
-    void SetText(int nID, const std::wstring& text);
+    void SetText(int nID, const std::string& text);
+    // Writes the field only when its text changes: each write redraws it.
+    void Show(int i, const std::string& text);
 
     CWnd& m_dlg;
     int32_t m_bReceived = 0;
     std::time_t m_tReceive = 0;
+    std::time_t m_tRefreshed = 0; // the time of the indicator's last refresh
     CFont m_fontLarge;
     int m_nBatch = 0;
-    std::wstring m_text[FIELD_COUNT]; // waiting for the end of the batch
+    std::string m_pending[FIELD_COUNT]; // UTF-8, waiting for the end of the batch
     bool m_bPending[FIELD_COUNT] = {};
+    bool m_bTimePending = false;
+    std::wstring m_shown[FIELD_COUNT]; // what each field shows
+    bool m_bShown[FIELD_COUNT] = {};
 };

@@ -16,16 +16,17 @@ const wchar_t* const PANE_CAPTIONS[PANE_COUNT] = {
 };
 }
 
-std::wstring LogLineText(const char* pszText)
+// A character of at most four bytes gives at least one UTF-16 unit, so this
+// much of a longer text always fills the line: the rest is never converted,
+// nor kept, however large the text.
+std::string_view LogLineHead(std::string_view text)
 {
-    if (!pszText)
-        return std::wstring();
-    const size_t nBytes = std::strlen(pszText);
+    return Utf8::Cut(text, 4 * CLogPanes::MAX_TEXT_CHARS);
+}
+
+std::wstring LogLineText(std::string_view head, size_t nBytes)
+{
     const size_t nMax = CLogPanes::MAX_TEXT_CHARS;
-    // A character of at most four bytes gives at least one UTF-16 unit, so
-    // this much of a longer text always fills the line: the rest is never
-    // converted, however large the text.
-    const std::string_view head = Utf8::Cut(std::string_view(pszText, nBytes), 4 * nMax);
     bool bCut = head.size() < nBytes;
     std::wstring text = Utf8ToWide(std::string(head));
     if (text.size() > nMax)
@@ -39,6 +40,14 @@ std::wstring LogLineText(const char* pszText)
     if (bCut)
         text += L"\u2026 (" + std::to_wstring(nBytes) + L" bytes)";
     return text;
+}
+
+std::wstring LogLineText(const char* pszText)
+{
+    if (!pszText)
+        return std::wstring();
+    std::string_view text(pszText);
+    return LogLineText(LogLineHead(text), text.size());
 }
 
 std::wstring FormatLogTime(std::time_t t)
@@ -79,57 +88,98 @@ void CLogPanes::Create()
 
 void CLogPanes::AppendLog(int nPane, const char* pszText)
 {
-    CListBox& list = m_listLog[nPane];
-    int nSel = list.GetCurSel();
-    int nCount = list.GetCount();
-    std::wstring line = FormatLogTime(std::time(nullptr)) + LogLineText(pszText);
-
-    // A shown pane would scroll and repaint at each of the steps below; it is
-    // drawn once, at the next paint, instead (in a batch: once for all). A
-    // hidden pane draws nothing, and must not be held: on Windows the
-    // default handling of WM_SETREDRAW TRUE makes a hidden window visible.
-    const bool bShown = IsShown(list);
-    if (bShown)
-        HoldRedraw(nPane);
-    list.AddString(line);
-    if (list.GetCount() > MAX_LINES)
-        list.DeleteString(0);
-    // Following the tail: the last line was selected, or the pane was empty.
-    if (nSel == nCount - 1)
-        list.SetCurSel(list.GetCount() - 1);
-    if (bShown && m_nBatch == 0)
-        ReleaseRedraw(nPane);
-
-    // The current pane's extent already covers its other lines, so only the
-    // new one can widen it. A covered pane that is no longer current (its
-    // tab was changed without notice) has to be measured whole next time.
-    if (nPane == m_nCoveredPane)
+    BeginBatch();
+    if (!m_bAppended)
     {
-        if (nPane != GetCurrentPane())
-            m_nCoveredPane = -1;
-        else if (m_nBatch > 0)
-            m_unmeasured.push_back(line);
-        else
-            WidenExtent(list, {line});
+        // The current pane is measured whole first, if it is not yet: from
+        // here on only the lines it gets need measuring.
+        m_bAppended = true;
+        UpdateHorizontalExtent();
     }
-    ShowCurrentPane();
+    std::string_view text(pszText ? pszText : "");
+    std::deque<SPendingLine>& pending = m_pending[nPane];
+    pending.push_back({std::time(nullptr), std::string(LogLineHead(text)), text.size()});
+    if (pending.size() > MAX_LINES)
+    {
+        // The bound takes it out within this batch: the current pane would
+        // still have measured it.
+        if (nPane == m_nCoveredPane)
+            m_unmeasured.push_back(std::move(pending.front()));
+        pending.pop_front();
+    }
+    EndBatch();
 }
 
 void CLogPanes::EndBatch()
 {
-    if (m_nBatch == 0 || --m_nBatch > 0)
+    if (m_nBatch == 0 || --m_nBatch > 0 || !m_bAppended)
         return;
-    // Measured while still undrawn, so that a wider extent costs no drawing of its own.
-    if (!m_unmeasured.empty() && m_nCoveredPane >= 0)
-    {
-        if (m_nCoveredPane == GetCurrentPane())
-            WidenExtent(m_listLog[m_nCoveredPane], m_unmeasured);
-        else
-            m_nCoveredPane = -1;
-    }
+    m_bAppended = false;
+
+    // The current pane's new lines are measured while it is still undrawn,
+    // so that a wider extent costs no drawing of its own.
+    const int nCurrent = GetCurrentPane();
+    std::vector<std::wstring> toMeasure;
+    if (m_nCoveredPane >= 0 && m_nCoveredPane != nCurrent)
+        m_nCoveredPane = -1; // its tab was changed without notice: measured whole next time
+    if (m_nCoveredPane >= 0)
+        for (const SPendingLine& line : m_unmeasured)
+            toMeasure.push_back(LineOf(line));
     m_unmeasured.clear();
+
+    for (int i = 0; i < PANE_COUNT; ++i)
+        if (!m_pending[i].empty())
+            ApplyPending(i, i == m_nCoveredPane ? &toMeasure : nullptr);
+    if (!toMeasure.empty())
+        WidenExtent(m_listLog[m_nCoveredPane], toMeasure);
     for (int i = 0; i < PANE_COUNT; ++i)
         ReleaseRedraw(i);
+    ShowCurrentPane();
+}
+
+// The pane's lines of this batch (each added to pAdded too, where given),
+// with the result of appending them one by one: the bound drops the oldest lines, a pane that followed its last line
+// (or was empty) follows the new last line, and any other selection stays
+// on its line, or goes with it.
+void CLogPanes::ApplyPending(int nPane, std::vector<std::wstring>* pAdded)
+{
+    CListBox& list = m_listLog[nPane];
+    std::deque<SPendingLine>& pending = m_pending[nPane];
+    const int nSel = list.GetCurSel();
+    const int nCount = list.GetCount();
+    const int nKept = static_cast<int>(pending.size());
+
+    // A shown pane would scroll and repaint at each of the steps below; it is
+    // drawn once, at the next paint, instead. A hidden pane draws nothing,
+    // and must not be held: on Windows the default handling of
+    // WM_SETREDRAW TRUE makes a hidden window visible.
+    if (IsShown(list))
+        HoldRedraw(nPane);
+    for (const SPendingLine& line : pending)
+    {
+        std::wstring text = LineOf(line);
+        list.AddString(text);
+        if (pAdded)
+            pAdded->push_back(std::move(text));
+    }
+    pending.clear();
+    // Dropped after the adds, as one by one: a pane that never gets short
+    // keeps its scroll position.
+    for (int nDrop = nCount + nKept - MAX_LINES; nDrop > 0; --nDrop)
+        list.DeleteString(0);
+    if (nSel == nCount - 1)
+        list.SetCurSel(list.GetCount() - 1);
+}
+
+std::wstring CLogPanes::LineOf(const SPendingLine& pending)
+{
+    // Lines of one second share their time text.
+    if (pending.t != m_tFormatted)
+    {
+        m_tFormatted = pending.t;
+        m_strFormatted = FormatLogTime(pending.t);
+    }
+    return m_strFormatted + LogLineText(pending.head, pending.nBytes);
 }
 
 bool CLogPanes::IsShown(const CListBox& list)

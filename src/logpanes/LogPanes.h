@@ -5,7 +5,9 @@
 #include "res/resource.h"
 
 #include <ctime>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The five tabbed, time-stamped log lists under the status board, and the
@@ -27,19 +29,22 @@ public:
     // The tab items, then the list boxes over the tab's page area, hidden.
     // The window binds m_tabLog to its template's tab control first.
     void Create();
-    // Adds one time-stamped line of UTF-8 text (as LogLineText shows it),
-    // keeps the bound, follows the tail when the last line was selected (or
-    // the pane was empty), and shows the current pane.
+    // Adds one line of UTF-8 text (as LogLineText shows it), stamped with
+    // the time of this call; keeps the bound, follows the tail when the last
+    // line was selected (or the pane was empty), and shows the current pane.
+    // In a batch all of that is done once, when the batch ends.
     void AppendLog(int nPane, const char* pszText);
     void ShowCurrentPane();
     // Widens the current pane's horizontal extent to its widest line; never
     // narrows it. Lines are measured once: a pane that stays current has
     // each new line measured as it comes.
     void UpdateHorizontalExtent();
-    // Between the two, appends neither draw nor measure: the end draws each
-    // pane that got lines once and measures the current pane's new lines,
-    // so that a poll that takes in hundreds of messages costs one drawing.
-    // Calls nest; only the outermost end does the work.
+    // Between the two, appends only note their lines. The end puts them
+    // into the panes as if they had come one by one: each pane gets the
+    // newest of them that its bound keeps, is drawn once, and the current
+    // pane's extent covers every line it got. A poll that takes in hundreds
+    // of messages costs one update of each pane. Calls nest; only the
+    // outermost end does the work.
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
 
@@ -55,6 +60,16 @@ public:
     CListBox m_listLog[PANE_COUNT];
 
 private:
+    // A line as it was appended, before it is made into the pane's text.
+    struct SPendingLine
+    {
+        std::time_t t;
+        std::string head; // the part of the text that the line shows
+        size_t nBytes;    // the size of the whole text
+    };
+
+    void ApplyPending(int nPane, std::vector<std::wstring>* pAdded);
+    std::wstring LineOf(const SPendingLine& pending);
     void OnPaneDblClk(UINT nID);
     void OnClear();
     void OnToEnd();
@@ -69,14 +84,21 @@ private:
     // The pane whose extent covers all its lines; -1 for none yet.
     int m_nCoveredPane = -1;
     int m_nBatch = 0;
-    bool m_bHeld[PANE_COUNT] = {}; // redraw off until the batch ends
-    std::vector<std::wstring> m_unmeasured; // the covered pane's lines of this batch
+    bool m_bAppended = false;                       // in this batch
+    std::deque<SPendingLine> m_pending[PANE_COUNT]; // the newest MAX_LINES of this batch
+    std::vector<SPendingLine> m_unmeasured;         // the covered pane's, dropped within the batch
+    bool m_bHeld[PANE_COUNT] = {};                  // redraw off until the batch ends
+    std::time_t m_tFormatted = -1;                  // FormatLogTime of this second, kept
+    std::wstring m_strFormatted;
 };
 
 // The UTF-8 text as a pane shows it: whole, or its first MAX_TEXT_CHARS
 // UTF-16 units (never half a surrogate pair) followed by the mark
 // "… (N bytes)" with the full size.
 std::wstring LogLineText(const char* pszText);
+// The same from the head of a text of nBytes that LogLineHead kept.
+std::string_view LogLineHead(std::string_view text);
+std::wstring LogLineText(std::string_view head, size_t nBytes);
 
 // "%H:%M:%S  " in local time; empty when the time cannot be formatted.
 std::wstring FormatLogTime(std::time_t t);

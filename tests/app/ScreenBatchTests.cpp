@@ -5,7 +5,9 @@
 
 #include <json/json.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -95,4 +97,67 @@ TEST_F(CDialogTest, ABatchKeepsAnOlderSelectionWhereTheUserPutIt)
     }
     EXPECT_EQ(LineCount(0), 15);
     EXPECT_EQ(Selection(0), 2);
+}
+
+namespace
+{
+// What the user can see of a pane, time stamps aside.
+struct SPaneView
+{
+    std::vector<std::wstring> texts;
+    LRESULT nSel, nTop, nExtent;
+    bool operator==(const SPaneView& o) const
+    {
+        return texts == o.texts && nSel == o.nSel && nTop == o.nTop && nExtent == o.nExtent;
+    }
+};
+}
+
+TEST_F(CDialogTest, ABatchLeavesEachPaneAsTheSameLinesOneByOneWould)
+{
+    struct SCase
+    {
+        int nPane, nBefore, nSelected, nAppended, nWideAt; // -1: none
+    } const cases[] = {
+        {PANE_GENERAL, 0, -1, 5, -1},       // an empty pane follows its first line
+        {PANE_GENERAL, 100, 99, 150, 3},    // following; a wide line the bound drops in the batch
+        {PANE_GENERAL, 100, 10, 50, -1},    // the selected line is dropped
+        {PANE_GENERAL, 100, 60, 50, 0},     // the selection moves up with its line
+        {PANE_GENERAL, 30, 5, 20, -1},      // no line dropped
+        {PANE_GENERAL, 100, -1, 250, 200},  // more than the bound in one batch
+        {PANE_SUBSCRIBE, 100, 99, 120, 5},  // a hidden pane
+        {PANE_SUBSCRIBE, 100, 40, 30, -1},
+    };
+    auto view = [&](int nPane) {
+        SPaneView v{{}, SendMessageW(Pane(nPane), LB_GETCURSEL, 0, 0), SendMessageW(Pane(nPane), LB_GETTOPINDEX, 0, 0),
+                    SendMessageW(Pane(nPane), LB_GETHORIZONTALEXTENT, 0, 0)};
+        for (int i = 0; i < LineCount(nPane); ++i)
+            v.texts.push_back(Line(nPane, i).substr(10));
+        return v;
+    };
+    auto run = [&](const SCase& c, bool bBatch) {
+        SendMessageW(Pane(c.nPane), LB_RESETCONTENT, 0, 0);
+        SendMessageW(Pane(c.nPane), LB_SETHORIZONTALEXTENT, 0, 0);
+        SelectTab(PANE_MQTT); // measured whole when it is current again
+        SelectTab(PANE_GENERAL);
+        for (int i = 0; i < c.nBefore; ++i)
+            m_pDlg->Panes().AppendLog(c.nPane, ("before " + std::to_string(i)).c_str());
+        SendMessageW(Pane(c.nPane), LB_SETCURSEL, c.nSelected, 0);
+        std::optional<CTavrinDlg::CScreenBatch> batch;
+        if (bBatch)
+            batch.emplace(*m_pDlg);
+        for (int i = 0; i < c.nAppended; ++i)
+            m_pDlg->Panes().AppendLog(c.nPane, (i == c.nWideAt ? std::string(300, 'W') : "new " + std::to_string(i)).c_str());
+        batch.reset();
+        return view(c.nPane);
+    };
+    for (const SCase& c : cases)
+    {
+        SPaneView oneByOne = run(c, false), batched = run(c, true);
+        EXPECT_TRUE(oneByOne == batched) << "pane " << c.nPane << ", " << c.nBefore << " lines, line " << c.nSelected
+                                         << " selected, " << c.nAppended << " appended: selection " << batched.nSel
+                                         << " (not " << oneByOne.nSel << "), top " << batched.nTop << " (not "
+                                         << oneByOne.nTop << "), extent " << batched.nExtent << " (not "
+                                         << oneByOne.nExtent << ")";
+    }
 }
