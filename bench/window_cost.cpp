@@ -1,8 +1,9 @@
 // What the window spends on one message, without the network: the real main
 // window, created in this process and shown, is fed the two callbacks that
 // one received message makes (the payload line for "subscribe", then the
-// parsed message), once as a poll does it (a batch of 30 that the screen
-// shows at its end) and once a message at a time; then steps on their own.
+// parsed message), as a poll does it (a batch that the screen shows at its
+// end) and a message at a time; then the share of the drain (the callbacks)
+// and of the screen (the end of a batch), and the calls they are made of.
 //
 //   window_cost [N]
 //
@@ -11,10 +12,12 @@
 // 30 calls, as they are between two polls, so that painting is counted too.
 #include "app/TavrinDlg.h"
 #include "framework/WinApp.h"
+#include "status/StatusInterpretation.h"
 
 #include <json/json.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -132,22 +135,99 @@ int main(int argc, char** argv)
             };
             std::optional<CTavrinDlg::CScreenBatch> batch;
             HWND hShown = GetDlgItem(hDlg, IDC_LIST_LOG0 + PANE_GENERAL);
+            HWND hHidden = GetDlgItem(hDlg, IDC_LIST_LOG0 + PANE_SUBSCRIBE);
+            HDC hScreenDC = GetDC(hShown);
+            std::vector<std::wstring> lines;
+            for (size_t i = 0; i < payloads.size(); ++i)
+                lines.push_back(FormatLogTime(std::time(nullptr)) + LogLineText(payloads[i].c_str()));
+            auto wide = [&](int i) -> const std::wstring& { return lines[i % lines.size()]; };
+            auto message = [&](int i) {
+                dlg.AddLog(LOG_SUBSCRIBE, payload(i));
+                dlg.OnMessage("server/sendMessage", root(i));
+            };
+            auto inBatchesOf = [&](int nBatch) {
+                return [&, nBatch](int i) {
+                    if (i % nBatch == 0)
+                        batch.emplace(dlg);
+                    message(i);
+                    if (i % nBatch == nBatch - 1 || i == n - 1)
+                    {
+                        batch.reset();
+                        Pump();
+                    }
+                };
+            };
             const SRow rows[] = {
-                {"one message, in a poll's batch of 30", [&](int i) {
-                     if (i % BATCH == 0)
+                // A poll at 1,000 messages a second takes in about 30; at
+                // 5,000 a second about 150.
+                {"one message, in a poll's batch of 30", inBatchesOf(30)},
+                {"one message, in a poll's batch of 150", inBatchesOf(150)},
+                {"  its callbacks alone, the batch open (in the drain)", [&](int i) {
+                     if (i == 0)
                          batch.emplace(dlg);
-                     dlg.AddLog(LOG_SUBSCRIBE, payload(i));
-                     dlg.OnMessage("server/sendMessage", root(i));
-                     if (i % BATCH == BATCH - 1 || i == n - 1)
+                     message(i);
+                     if (i == n - 1)
                          batch.reset();
                  }},
-                {"one message, on its own", [&](int i) {
-                     dlg.AddLog(LOG_SUBSCRIBE, payload(i));
-                     dlg.OnMessage("server/sendMessage", root(i));
-                 }},
+                {"one message, on its own", message},
                 {"AppendLog to the shown pane (PANE_GENERAL)", [&](int i) { dlg.Panes().AppendLog(PANE_GENERAL, payload(i).c_str()); }},
                 {"AppendLog to a hidden pane (PANE_SUBSCRIBE)", [&](int i) { dlg.Panes().AppendLog(PANE_SUBSCRIBE, payload(i).c_str()); }},
                 {"UpdateReceiveTime (one board field)", [&](int) { dlg.Board().UpdateReceiveTime(); }},
+                // The calls that the steps above are made of, one at a time.
+                {"  AppendLog, the batch open", [&](int i) {
+                     if (i == 0)
+                         batch.emplace(dlg);
+                     dlg.Panes().AppendLog(PANE_SUBSCRIBE, payload(i).c_str());
+                     if (i == n - 1)
+                         batch.reset();
+                 }},
+                {"  OnMessage, the batch open", [&](int i) {
+                     if (i == 0)
+                         batch.emplace(dlg);
+                     dlg.OnMessage("server/sendMessage", root(i));
+                     if (i == n - 1)
+                         batch.reset();
+                 }},
+                {"  std::time", [&](int) { std::time(nullptr); }},
+                {"  FormatLogTime", [&](int) { FormatLogTime(std::time(nullptr)); }},
+                {"  LogLineText", [&](int i) { LogLineText(payload(i).c_str()); }},
+                {"  InterpretMessage", [&](int i) { InterpretMessage("server/sendMessage", root(i)); }},
+                {"  LB_GETCOUNT", [&](int) { SendMessageW(hShown, LB_GETCOUNT, 0, 0); }},
+                {"  ShowWindow(SW_SHOW) of the shown pane", [&](int) { ShowWindow(hShown, SW_SHOW); }},
+                {"  ShowWindow(SW_HIDE) of a hidden pane", [&](int) { ShowWindow(hHidden, SW_HIDE); }},
+                {"  LB_ADDSTRING + LB_DELETESTRING, hidden pane", [&](int i) {
+                     SendMessageW(hHidden, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(i).c_str()));
+                     SendMessageW(hHidden, LB_DELETESTRING, 0, 0);
+                 }},
+                {"  LB_ADDSTRING + LB_DELETESTRING, shown, redraw off", [&](int i) {
+                     SendMessageW(hShown, WM_SETREDRAW, FALSE, 0);
+                     SendMessageW(hShown, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(i).c_str()));
+                     SendMessageW(hShown, LB_DELETESTRING, 0, 0);
+                     if (i % BATCH == BATCH - 1)
+                         SendMessageW(hShown, WM_SETREDRAW, TRUE, 0);
+                 }},
+                {"  LB_SETCURSEL, hidden pane", [&](int i) { SendMessageW(hHidden, LB_SETCURSEL, 99 - (i & 1), 0); }},
+                {"  LB_SETCURSEL, shown, redraw off", [&](int i) {
+                     SendMessageW(hShown, WM_SETREDRAW, FALSE, 0);
+                     SendMessageW(hShown, LB_SETCURSEL, 99 - (i & 1), 0);
+                     if (i % BATCH == BATCH - 1)
+                         SendMessageW(hShown, WM_SETREDRAW, TRUE, 0);
+                 }},
+                {"  WM_SETREDRAW FALSE then TRUE, shown pane", [&](int) {
+                     SendMessageW(hShown, WM_SETREDRAW, FALSE, 0);
+                     SendMessageW(hShown, WM_SETREDRAW, TRUE, 0);
+                 }},
+                {"  SetDlgItemTextW, a board field, same text", [&](int) { SetDlgItemTextW(hDlg, IDC_CALL_DETAIL, L"same"); }},
+                {"  GetDC + GetTextExtentPoint32W + ReleaseDC", [&](int i) {
+                     HDC hDC = GetDC(hShown);
+                     SIZE size;
+                     GetTextExtentPoint32W(hDC, wide(i).c_str(), static_cast<int>(wide(i).size()), &size);
+                     ReleaseDC(hShown, hDC);
+                 }},
+                {"  GetTextExtentPoint32W alone", [&](int i) {
+                     SIZE size;
+                     GetTextExtentPoint32W(hScreenDC, wide(i).c_str(), static_cast<int>(wide(i).size()), &size);
+                 }},
                 {"repaint of the shown pane's client area", [&](int) {
                      InvalidateRect(hShown, nullptr, TRUE);
                      UpdateWindow(hShown);
@@ -159,6 +239,27 @@ int main(int argc, char** argv)
             };
             for (const SRow& row : rows)
                 std::printf("%-52s %12.1f\n", row.name, PerCall(n, row.step));
+
+            // The screen's share: what the end of one batch costs, drawing
+            // included, whatever the number of messages in it.
+            for (int nBatch : {30, 150})
+            {
+                const int nRounds = std::max(3, n / nBatch);
+                double dSeconds = 0;
+                for (int r = 0; r < nRounds; ++r)
+                {
+                    batch.emplace(dlg);
+                    for (int i = 0; i < nBatch; ++i)
+                        message(r * nBatch + i);
+                    double t0 = Now();
+                    batch.reset();
+                    Pump();
+                    dSeconds += Now() - t0;
+                }
+                char szName[64];
+                std::snprintf(szName, sizeof szName, "the end of a batch of %d, drawing included", nBatch);
+                std::printf("%-52s %12.1f\n", szName, dSeconds * 1e6 / nRounds);
+            }
             rc = 0;
             DestroyWindow(hDlg);
         }

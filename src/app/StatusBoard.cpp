@@ -1,5 +1,6 @@
 #include "app/StatusBoard.h"
 
+#include "framework/CurrentTime.h"
 #include "framework/SystemError.h"
 #include "framework/TextConvert.h"
 #include "status/ReceiveTime.h"
@@ -26,7 +27,7 @@ int FieldControlId(EStatusField field)
 
 void CStatusBoard::Create()
 {
-    m_tReceive = std::time(nullptr);
+    m_tReceive = CurrentTime();
 
     // The dialog's font, 48 pixels high, on the robot field alone.
     LOGFONTW lf = {};
@@ -41,7 +42,7 @@ void CStatusBoard::Create()
 void CStatusBoard::ShowUpdate(const CStatusUpdate& update)
 {
     m_bReceived = 1;
-    m_tReceive = std::time(nullptr);
+    m_tReceive = CurrentTime();
     UpdateReceiveTime();
     for (const SStatusText& status : update.texts)
         SetText(FieldControlId(status.field), status.text);
@@ -49,7 +50,7 @@ void CStatusBoard::ShowUpdate(const CStatusUpdate& update)
 
 void CStatusBoard::UpdateReceiveTime()
 {
-    m_tRefreshed = std::time(nullptr);
+    m_tRefreshed = CurrentTime();
     if (m_nBatch > 0)
         m_bTimePending = true;
     else

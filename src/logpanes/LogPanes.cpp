@@ -1,5 +1,6 @@
 #include "logpanes/LogPanes.h"
 
+#include "framework/CurrentTime.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemError.h"
 #include "framework/TextConvert.h"
@@ -98,7 +99,7 @@ void CLogPanes::AppendLog(int nPane, const char* pszText)
     }
     std::string_view text(pszText ? pszText : "");
     std::deque<SPendingLine>& pending = m_pending[nPane];
-    pending.push_back({std::time(nullptr), std::string(LogLineHead(text)), text.size()});
+    pending.push_back({CurrentTime(), std::string(LogLineHead(text)), text.size()});
     if (pending.size() > MAX_LINES)
     {
         // The bound takes it out within this batch: the current pane would

@@ -1,6 +1,7 @@
 #include "DialogFixture.h"
 #include "TraceCapture.h"
 
+#include "framework/CurrentTime.h"
 #include "framework/Dialog.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
@@ -87,4 +88,10 @@ TEST(TestSupportTest, ATemporaryFolderThatCannotBeMadeEndsTheSearch)
     SetEnvironmentVariableW(L"TMP", L"Z:\\nonexistent\\folder");
     EXPECT_EQ(MakeTempDir(), L"");
     SetEnvironmentVariableW(L"TMP", nOld ? szOld : nullptr);
+}
+
+TEST(CurrentTimeTest, IsTheRuntimesTime)
+{
+    std::time_t t = std::time(nullptr);
+    EXPECT_LE(std::abs(CurrentTime() - t), 1);
 }
