@@ -1,10 +1,11 @@
 #include "check/CheckConsole.h"
 
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <iostream>
 #include <shellapi.h>
-#include <windows.h>
 
 namespace
 {

@@ -2,6 +2,7 @@
 
 #include "status/StatusTexts.h"
 
+#include <algorithm>
 #include <cstring>
 #include <json/value.h>
 
@@ -100,6 +101,30 @@ public:
                                    std::to_string(payload.size() - nNul) + " bytes are left out)");
         if (m_check.line != payload.substr(0, nNul))
             Add("payload-utf8", "the payload is not valid UTF-8: Tavrin shows each invalid sequence as U+FFFD");
+    }
+
+    // The reader stops at the end of the root value and ignores the rest.
+    void Trailing(const Json::Value& root)
+    {
+        const std::string& text = m_check.line;
+        size_t i = static_cast<size_t>(root.getOffsetLimit());
+        while (i < text.size())
+        {
+            if (std::strchr(" \t\r\n", text[i]))
+                ++i;
+            else if (text.compare(i, 2, "//") == 0)
+                i = std::min(text.find_first_of("\r\n", i), text.size());
+            else if (text.compare(i, 2, "/*") == 0)
+                i = std::min(text.find("*/", i + 2), text.size() - 2) + 2;
+            else
+                break;
+        }
+        if (i >= text.size())
+            return;
+        const bool bNextLine = text.find_first_of("\r\n", static_cast<size_t>(root.getOffsetLimit())) < i;
+        Add("trailing-text", "the payload goes on after its JSON value: Tavrin ignores the last " +
+                                 std::to_string(text.size() - static_cast<size_t>(root.getOffsetLimit())) + " bytes" +
+                                 (bNextLine ? " (one payload a line? --lines checks each)" : ""));
     }
 
     void Types()
@@ -226,6 +251,8 @@ CPayloadCheck CheckPayload(const std::string& payload, const std::string& topic)
 
     CWarnings warnings(check);
     warnings.Payload(payload);
+    if (check.intake == INTAKE_PARSED)
+        warnings.Trailing(root);
     if (check.IsShown())
     {
         warnings.Types();

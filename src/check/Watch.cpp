@@ -70,10 +70,7 @@ public:
             bLost = true;
             Pause();
             if (!m_io.stop && mosquitto_reconnect(m_pMosq) == MOSQ_ERR_SUCCESS)
-            {
                 bLost = false;
-                m_io.err.Write("tavrin-check: connected again to " + where + "\n");
-            }
         }
         mosquitto_disconnect(m_pMosq);
         if (!m_bRefused || m_bAnnounced)
@@ -95,10 +92,12 @@ private:
         }
         // A clean session: every connection needs the subscription again.
         mosquitto_subscribe(pMosq, nullptr, TOPIC_FILTER, 1);
-        if (!pWatch->m_bAnnounced)
-            pWatch->m_io.err.Write("tavrin-check: watching " + std::string(TOPIC_FILTER) + " on " + pWatch->m_options.host +
-                                   ":" + std::to_string(pWatch->m_options.nPort) + " as " + pWatch->m_id +
-                                   "; Ctrl+C ends\n");
+        const std::string where = pWatch->m_options.host + ":" + std::to_string(pWatch->m_options.nPort);
+        if (pWatch->m_bAnnounced)
+            pWatch->m_io.err.Write("tavrin-check: connected again to " + where + "\n");
+        else
+            pWatch->m_io.err.Write("tavrin-check: watching " + std::string(TOPIC_FILTER) + " on " + where + " as " +
+                                   pWatch->m_id + "; Ctrl+C ends\n");
         pWatch->m_bAnnounced = true;
     }
 
@@ -164,7 +163,12 @@ private:
             m_io.out.Write(JsonLine(o));
             return;
         }
-        std::string text = "\n" + DateTimeText(tStart) + " to " + DateTimeText(std::time(nullptr)) + ": " +
+        // The end's date only when it differs from the start's.
+        const std::string start = DateTimeText(tStart);
+        std::string end = DateTimeText(std::time(nullptr));
+        if (end.compare(0, 11, start, 0, 11) == 0)
+            end.erase(0, 11);
+        std::string text = "\n" + start + " to " + end + ": " +
                            std::to_string(m_nShown + nDropped) + " messages, " + std::to_string(m_nShown) +
                            " shown, " + std::to_string(nDropped) + " dropped\n";
         for (const auto& entry : m_dropped)

@@ -122,6 +122,9 @@ const SCase CASES[] = {
     {Request(R"("idle\u0000:guide:start:A")"), "shown: 대기 중 | ", "title-nul"},
     {Request(R"("idle")", R"("a\u0000b")"), "shown: 대기 중 |  / a", "content-nul"},
     {Request(R"("idle")") + std::string("\0tail", 5), "shown: 대기 중 | ", "payload-nul"},
+    {Request(R"("idle")") + " // done\n /* and */ \r\n", "shown: 대기 중 | ", ""},
+    {Request(R"("idle")") + " x", "shown: 대기 중 | ", "trailing-text"},
+    {"42 /* */ 7", "dropped: the root is not an object but a number", "trailing-text"},
     {Request(R"("idle")", "\"a\xFF" "b\""), "shown: 대기 중 |  / a\xEF\xBF\xBD" "b", "payload-utf8"},
 };
 
