@@ -262,86 +262,98 @@ CPayloadCheck CheckPayload(const std::string& payload, const std::string& topic)
     return check;
 }
 
-std::string CPayloadCheck::DropCode() const
+namespace
 {
-    switch (intake)
+// The ways to be dropped, in the order in which the program meets them.
+enum EDrop
+{
+    NOT_DROPPED,
+    DROP_TOO_LARGE,
+    DROP_TOO_DEEP,
+    DROP_NO_JSON,
+    DROP_BY_TOPIC,
+    DROP_BY_ROOT,
+    DROP_BY_MEMBER,
+};
+
+struct SDropName
+{
+    const char* code; // "no-" and the member for DROP_BY_MEMBER
+    const char* kind;
+};
+
+const SDropName DROP_NAMES[] = {
+    {"", ""},
+    {"too-large", "too large to parse"},
+    {"too-deep", "nested too deeply"},
+    {"no-json", "no JSON"},
+    {"topic", "a topic other than \"server/sendMessage\""},
+    {"not-object", "the root is not an object"},
+    {"no-", ""},
+};
+
+EDrop DropOf(const CPayloadCheck& check)
+{
+    switch (check.intake)
     {
     case INTAKE_TOO_LARGE:
-        return "too-large";
+        return DROP_TOO_LARGE;
     case INTAKE_TOO_DEEP:
-        return "too-deep";
+        return DROP_TOO_DEEP;
     case INTAKE_NOT_JSON:
-        return "no-json";
+        return DROP_NO_JSON;
     case INTAKE_PARSED:
         break;
     }
-    switch (reasons.drop)
+    switch (check.reasons.drop)
     {
     case DROP_TOPIC:
-        return "topic";
+        return DROP_BY_TOPIC;
     case DROP_NOT_OBJECT:
-        return "not-object";
+        return DROP_BY_ROOT;
     case DROP_MISSING_MEMBER:
-        return std::string("no-") + reasons.pszMissingMember;
+        return DROP_BY_MEMBER;
     case DROP_NONE:
         break;
     }
-    return std::string();
+    return NOT_DROPPED;
+}
 }
 
-std::string CPayloadCheck::DropText() const
+std::string CPayloadCheck::DropCode() const
 {
-    switch (intake)
-    {
-    case INTAKE_TOO_LARGE:
-        return "too large to parse: " + std::to_string(line.size()) + " bytes, more than " +
-               std::to_string(MAX_PARSED_PAYLOAD_BYTES);
-    case INTAKE_TOO_DEEP:
-        return "nested too deeply: more than " + std::to_string(MAX_JSON_DEPTH) + " levels of arrays and objects";
-    case INTAKE_NOT_JSON:
-        if (jsonError.nLine > 0)
-            return "no JSON: Line " + std::to_string(jsonError.nLine) + ", Column " +
-                   std::to_string(jsonError.nColumn) + ": " + jsonError.message;
-        return "no JSON: " + jsonError.message;
-    case INTAKE_PARSED:
-        break;
-    }
-    switch (reasons.drop)
-    {
-    case DROP_TOPIC:
-        return "topic \"" + topic + "\" is not \"server/sendMessage\"";
-    case DROP_NOT_OBJECT:
-        return "the root is not an object but " + WithArticle(reasons.pszRootType);
-    case DROP_MISSING_MEMBER:
-        return std::string("no \"") + reasons.pszMissingMember + "\"";
-    case DROP_NONE:
-        break;
-    }
-    return std::string();
+    const EDrop drop = DropOf(*this);
+    return DROP_NAMES[drop].code + std::string(drop == DROP_BY_MEMBER ? reasons.pszMissingMember : "");
 }
 
 std::string CPayloadCheck::DropKind() const
 {
-    switch (intake)
+    const EDrop drop = DropOf(*this);
+    return drop == DROP_BY_MEMBER ? DropText() : DROP_NAMES[drop].kind;
+}
+
+std::string CPayloadCheck::DropText() const
+{
+    const EDrop drop = DropOf(*this);
+    const std::string kind = DROP_NAMES[drop].kind;
+    switch (drop)
     {
-    case INTAKE_TOO_LARGE:
-        return "too large to parse";
-    case INTAKE_TOO_DEEP:
-        return "nested too deeply";
-    case INTAKE_NOT_JSON:
-        return "no JSON";
-    case INTAKE_PARSED:
-        break;
-    }
-    switch (reasons.drop)
-    {
-    case DROP_TOPIC:
-        return "a topic other than \"server/sendMessage\"";
-    case DROP_NOT_OBJECT:
-        return "the root is not an object";
-    case DROP_MISSING_MEMBER:
-        return DropText();
-    case DROP_NONE:
+    case DROP_TOO_LARGE:
+        return kind + ": " + std::to_string(line.size()) + " bytes, more than " + std::to_string(MAX_PARSED_PAYLOAD_BYTES);
+    case DROP_TOO_DEEP:
+        return kind + ": more than " + std::to_string(MAX_JSON_DEPTH) + " levels of arrays and objects";
+    case DROP_NO_JSON:
+        if (jsonError.nLine > 0)
+            return kind + ": Line " + std::to_string(jsonError.nLine) + ", Column " + std::to_string(jsonError.nColumn) +
+                   ": " + jsonError.message;
+        return kind + ": " + jsonError.message;
+    case DROP_BY_TOPIC:
+        return "topic \"" + topic + "\" is not \"server/sendMessage\"";
+    case DROP_BY_ROOT:
+        return kind + " but " + WithArticle(reasons.pszRootType);
+    case DROP_BY_MEMBER:
+        return std::string("no \"") + reasons.pszMissingMember + "\"";
+    case NOT_DROPPED:
         break;
     }
     return std::string();
