@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include "ChildProcess.h"
 
 #include <csignal>
@@ -62,4 +61,3 @@ SChildResult RunChild(const std::string& unixPath, const std::vector<std::string
         result.nExit = WEXITSTATUS(nStatus);
     return result;
 }
-#endif

@@ -1,4 +1,3 @@
-#ifdef _WIN32
 #include "ChildProcess.h"
 
 #include "TestPlatform.h"
@@ -100,4 +99,3 @@ SChildResult RunChild(const std::string& unixPath, const std::vector<std::string
     }
     return result;
 }
-#endif
