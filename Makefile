@@ -54,3 +54,17 @@ bench: deps all
 
 clean:
 	rm -rf build
+
+# tavrin-check for the robot system's developers: built natively without
+# sanitizers into build/release; `make install PREFIX=…` puts it in PREFIX/bin.
+RELEASE := build/release
+PREFIX ?= /usr/local
+.PHONY: checker install
+all: checker
+
+checker:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_SANITIZE=OFF >/dev/null
+	cmake --build $(RELEASE) -j$(JOBS) --target tavrin-check
+
+install: checker
+	cmake --install $(RELEASE) --component checker --prefix "$(PREFIX)"

@@ -4,9 +4,12 @@
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "text/Utf8.h"
 
+#include <cstdio>
+#include <exception>
 #include <json/json.h>
 #include <mosquitto.h>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -49,22 +52,51 @@ size_t SkipString(std::string_view text, size_t i)
     return text.size();
 }
 
-bool ParsePayload(const std::string& text, Json::Value& root)
+void ReadError(const Json::Reader& reader, SJsonError& error)
 {
-    if (text.size() > MAX_PARSED_PAYLOAD_BYTES || JsonNestsDeeperThan(text, MAX_JSON_DEPTH))
-        return false;
+    // The reader's own wording and its own count of lines and columns.
+    const std::vector<Json::Reader::StructuredError> errors = reader.getStructuredErrors();
+    if (errors.empty())
+        return;
+    error.message = errors.front().message;
+    const std::string formatted = reader.getFormattedErrorMessages();
+    if (std::sscanf(formatted.c_str(), "* Line %d, Column %d", &error.nLine, &error.nColumn) != 2)
+        error.nLine = error.nColumn = 0;
+}
+}
+
+std::string PayloadText(const char* pPayload, size_t nBytes)
+{
+    return Utf8::Sanitize(pPayload, nBytes);
+}
+
+EIntakeResult ParsePayload(const std::string& text, Json::Value& root, SJsonError* pError)
+{
+    if (text.size() > MAX_PARSED_PAYLOAD_BYTES)
+        return INTAKE_TOO_LARGE;
+    if (JsonNestsDeeperThan(text, MAX_JSON_DEPTH))
+        return INTAKE_TOO_DEEP;
     // The reader throws instead of failing for some input; that is just a
     // payload that is no JSON.
     try
     {
         Json::Reader reader; // default features: comments, any value at the root
-        return reader.parse(text, root, true);
+        if (reader.parse(text, root, true))
+            return INTAKE_PARSED;
+        if (pError)
+            ReadError(reader, *pError);
+    }
+    catch (const std::exception& e)
+    {
+        if (pError)
+            *pError = SJsonError{0, 0, e.what()};
     }
     catch (...)
     {
-        return false;
+        if (pError)
+            *pError = SJsonError{0, 0, "the reader gave up"};
     }
-}
+    return INTAKE_NOT_JSON;
 }
 
 bool JsonNestsDeeperThan(std::string_view text, size_t nMaxDepth)
@@ -120,11 +152,11 @@ void CRobotMqttService::OnReceive(const mosquitto_message* pMessage)
     // An empty payload comes without any buffer.
     const char* pPayload = static_cast<const char*>(pMessage->payload);
     size_t nBytes = pPayload && pMessage->payloadlen > 0 ? static_cast<size_t>(pMessage->payloadlen) : 0;
-    std::string text = Utf8::Sanitize(pPayload, nBytes);
+    std::string text = PayloadText(pPayload, nBytes);
     m_pCallback->AddLog(LOG_SUBSCRIBE, text);
 
     Json::Value root;
-    if (!ParsePayload(text, root))
+    if (ParsePayload(text, root) != INTAKE_PARSED)
         return;
     m_pCallback->OnMessage(pMessage->topic ? pMessage->topic : "", root);
 }

@@ -16,6 +16,10 @@ public:
 
     // true when "id", "timestamp" and "correlationId" are all present.
     bool Parse(const Json::Value& root);
+
+    // The first of those that an object (nothing else) lacks, tested in that
+    // order; nullptr when it has them all.
+    static const char* FirstMissingMember(const Json::Value& root);
 };
 
 class CRequestMessage : public CMessageEnvelope

@@ -59,6 +59,15 @@ public:
         FUZZ_CHECK(update.texts.size() == 0 || update.texts.size() == 2);
         for (const SStatusText& t : update.texts)
             FUZZ_CHECK(IsCleanText(t.text));
+        // Asking for the reasons, as the checker does, changes nothing.
+        CStatusReasons reasons;
+        CStatusUpdate explained = InterpretMessage(topic, root, &reasons);
+        FUZZ_CHECK(explained.bAccepted == update.bAccepted && explained.strContentLine == update.strContentLine);
+        FUZZ_CHECK(explained.texts.size() == update.texts.size());
+        for (size_t i = 0; i < update.texts.size(); ++i)
+            FUZZ_CHECK(explained.texts[i].field == update.texts[i].field && explained.texts[i].text == update.texts[i].text);
+        FUZZ_CHECK(update.bAccepted == (reasons.drop == DROP_NONE));
+        FUZZ_CHECK(update.texts.empty() || reasons.title.pRow);
         ++m_nMessages;
     }
 
@@ -107,5 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string& line = callback.m_lines[0];
     FUZZ_CHECK(line == Utf8::Sanitize(payload.data(), size));
     FUZZ_CHECK(callback.m_nMessages == (ShouldDispatch(line) ? 1 : 0));
+    // The intake's parse with the reader's complaint asked for agrees.
+    Json::Value root;
+    SJsonError error;
+    const EIntakeResult result = ParsePayload(line, root, &error);
+    FUZZ_CHECK((result == INTAKE_PARSED) == (callback.m_nMessages == 1));
+    FUZZ_CHECK(result != INTAKE_NOT_JSON || !error.message.empty());
     return 0;
 }
