@@ -9,9 +9,16 @@
 #define IDR_MAINFRAME           128
 #define IDS_STARTUP_VALUE       128   // name of our value under the Run key
 
-// Log pane list boxes, created at run time: 101 + pane number
+// Log pane list boxes, created at run time: IDC_LIST_LOG0 + pane number
 #define IDC_LIST_LOG0           101
 #define IDC_LIST_LOG4           105
+
+// Log panes by the position of their tab
+#define LOG_PANE_GENERAL        0   // 일반
+#define LOG_PANE_MQTT           1
+#define LOG_PANE_PUBLISH        2
+#define LOG_PANE_SUBSCRIBE      3
+#define LOG_PANE_LIBRARY        4   // log
 
 // Controls of the main window
 #define IDC_TAB_LOG             1001

@@ -129,9 +129,9 @@ protected:
         if (!pub.IsConnected())
             return false;
         return WaitFor([&] {
-            pub.Publish(TOPIC, Message("guide:ok:" + name, "next " + name));
+            pub.Publish(TOPIC, RobotMessage("guide:ok:" + name, "next " + name));
             pub.Sync();
-            return ItemText(hDlg, ROBOT_DETAIL) == L"[" + Widen(name) + L"]님";
+            return ItemText(hDlg, IDC_ROBOT_DETAIL) == L"[" + Widen(name) + L"]님";
         }, nMs);
     }
 
@@ -142,8 +142,8 @@ protected:
         EXPECT_TRUE(m_app.IsRunning());
         EXPECT_TRUE(Responds(hDlg));
         EXPECT_TRUE(ShowsNext(hDlg, name)) << "the next message after " << name;
-        EXPECT_EQ(ItemText(hDlg, ROBOT_STATUS), L"안내 중(완료)");
-        EXPECT_TRUE(PaneHas(hDlg, PANE_GENERAL, L"  next " + Widen(name)));
+        EXPECT_EQ(ItemText(hDlg, IDC_ROBOT_STATUS), L"안내 중(완료)");
+        EXPECT_TRUE(PaneHas(hDlg, LOG_PANE_GENERAL, L"  next " + Widen(name)));
         EXPECT_EQ(ReadIni(), ini);
     }
 
@@ -151,14 +151,14 @@ protected:
     void ClearPane(HWND hDlg, int nPane)
     {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(GetDlgItem(hDlg, 1001), TCM_SETCURSEL, nPane, 0, SMTO_ABORTIFHUNG, 5000, &result);
-        SendMessageTimeoutW(hDlg, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(GetDlgItem(hDlg, 1003)), SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(GetDlgItem(hDlg, IDC_TAB_LOG), TCM_SETCURSEL, nPane, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BTN_CLEAR, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDC_BTN_CLEAR)), SMTO_ABORTIFHUNG, 5000, &result);
     }
 
     bool MqttPaneHas(HWND hDlg, const wchar_t* pszLine, int nMs = 20000)
     {
-        return WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, pszLine); }, nMs);
+        return WaitFor([&] { return PaneHas(hDlg, LOG_PANE_MQTT, pszLine); }, nMs);
     }
 
     std::string IniWithPause(const std::string& pause) const
@@ -181,7 +181,7 @@ TEST_F(FaultTest, BrokerDownAtStartThenUp)
     ASSERT_TRUE(m_broker.Start());
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  reconnect success", 10000));
 
-    std::vector<std::wstring> lines = PaneLines(hDlg, PANE_MQTT);
+    std::vector<std::wstring> lines = PaneLines(hDlg, LOG_PANE_MQTT);
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(TextOf(lines[0]), L"connect(127.0.0.1:" + std::to_wstring(m_broker.Port()) + L")");
     EXPECT_EQ(TextOf(lines[1]), L"connection fail");
@@ -197,7 +197,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
     HWND hDlg = StartProgram();
     ASSERT_NE(hDlg, nullptr);
     ASSERT_TRUE(ShowsNext(hDlg, "before"));
-    ClearPane(hDlg, PANE_GENERAL);
+    ClearPane(hDlg, LOG_PANE_GENERAL);
 
     // A stream of numbered messages, ten a second, from a publisher that
     // connects again whenever its connection is gone. A number counts as
@@ -211,7 +211,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
         {
             if (!pub || !pub->IsConnected())
                 pub.reset(new CTestPublisher(m_broker.Port()));
-            if (pub->IsConnected() && pub->Publish(TOPIC, Message("idle", "n=" + std::to_string(i))) && pub->Sync())
+            if (pub->IsConnected() && pub->Publish(TOPIC, RobotMessage("idle", "n=" + std::to_string(i))) && pub->Sync())
             {
                 std::lock_guard<std::mutex> guard(lock);
                 taken.insert(i);
@@ -227,7 +227,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
     };
     auto Shown = [&] {
         std::set<int> shown;
-        for (const std::wstring& line : PaneLines(hDlg, PANE_GENERAL))
+        for (const std::wstring& line : PaneLines(hDlg, LOG_PANE_GENERAL))
             if (TextOf(line).compare(0, 2, L"n=") == 0)
                 shown.insert(std::stoi(TextOf(line).substr(2)));
         return shown;
@@ -257,7 +257,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
     // it took in after the restart and before the program's subscription
     // was back (a clean session has none in between).
     std::vector<int> shownInOrder;
-    for (const std::wstring& line : PaneLines(hDlg, PANE_GENERAL))
+    for (const std::wstring& line : PaneLines(hDlg, LOG_PANE_GENERAL))
         if (TextOf(line).compare(0, 2, L"n=") == 0)
             shownInOrder.push_back(std::stoi(TextOf(line).substr(2)));
     ASSERT_FALSE(shownInOrder.empty());
@@ -277,7 +277,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
                 "n=%d to %d shown\n",
                 *shown.begin(), nLastBefore, nUnsubscribed, nFirstAgain, *shown.rbegin());
 
-    std::vector<std::wstring> mqtt = PaneLines(hDlg, PANE_MQTT);
+    std::vector<std::wstring> mqtt = PaneLines(hDlg, LOG_PANE_MQTT);
     ASSERT_GE(mqtt.size(), 4u);
     EXPECT_EQ(TextOf(mqtt[1]), L"connection success");
     EXPECT_EQ(TextOf(mqtt[2]), L"connection lost");
@@ -316,7 +316,7 @@ TEST_F(FaultTest, BrokerKilledWhileFrozen)
     ASSERT_TRUE(ShowsNext(hDlg, "before"));
     ASSERT_TRUE(m_broker.Pause());
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    EXPECT_FALSE(PaneHas(hDlg, PANE_MQTT, L"  connection lost")) << "a frozen broker looks alive";
+    EXPECT_FALSE(PaneHas(hDlg, LOG_PANE_MQTT, L"  connection lost")) << "a frozen broker looks alive";
 
     // Killed, its connections close at once and the loss shows without the keep-alive.
     ASSERT_TRUE(m_broker.Kill());
@@ -342,14 +342,14 @@ TEST_F(FaultTest, SecondClientUnderTheSameIdentifier)
         for (int nRound = 1; nRound <= 3; ++nRound)
         {
             ASSERT_TRUE(other.Connect(m_broker.Port())) << "round " << nRound;
-            ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, PANE_MQTT, L"  connection lost") >= nRound; }))
+            ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, LOG_PANE_MQTT, L"  connection lost") >= nRound; }))
                 << "round " << nRound;
-            ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, PANE_MQTT, L"  reconnect success") >= nRound; }))
+            ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, LOG_PANE_MQTT, L"  reconnect success") >= nRound; }))
                 << "round " << nRound;
             EXPECT_FALSE(other.StaysConnected(3000)) << "the program took the identifier back, round " << nRound;
         }
     }
-    EXPECT_EQ(PaneCount(hDlg, PANE_MQTT, L"  connection lost"), 3);
+    EXPECT_EQ(PaneCount(hDlg, LOG_PANE_MQTT, L"  connection lost"), 3);
     ExpectRecovered(hDlg, "alone", StandardIni());
     EXPECT_TRUE(ExitProgram(hDlg));
 }
@@ -377,18 +377,18 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     const std::string envelope = "\"id\":\"1\",\"timestamp\":\"0\",\"correlationId\":\"c\"";
 
     std::vector<SCase> cases;
-    cases.push_back({"invalid UTF-8", Message("call:1:add:bad\xff\xfe", "x\xc3(y"),
-                     Is(Widen(Message("call:1:add:bad\xef\xbf\xbd\xef\xbf\xbd", "x\xef\xbf\xbd(y"))), ACCEPTED,
+    cases.push_back({"invalid UTF-8", RobotMessage("call:1:add:bad\xff\xfe", "x\xc3(y"),
+                     Is(Widen(RobotMessage("call:1:add:bad\xef\xbf\xbd\xef\xbf\xbd", "x\xef\xbf\xbd(y"))), ACCEPTED,
                      L"x\uFFFD(y", L"남은 호출 수: 1개", L"[bad\uFFFD\uFFFD] 님 (추가)"});
-    cases.push_back({"NUL after the JSON", Message("call:2:add:nul", "before") + std::string("\0{after", 7),
-                     Is(Widen(Message("call:2:add:nul", "before"))), ACCEPTED, L"before", L"남은 호출 수: 2개",
+    cases.push_back({"NUL after the JSON", RobotMessage("call:2:add:nul", "before") + std::string("\0{after", 7),
+                     Is(Widen(RobotMessage("call:2:add:nul", "before"))), ACCEPTED, L"before", L"남은 호출 수: 2개",
                      L"[nul] 님 (추가)"});
     cases.push_back({"NUL inside the JSON", std::string("{\"id\":\"1\"\0,\"timestamp\":0}", 25),
                      Is(L"{\"id\":\"1\""), DROPPED, L"", L"", L""});
     cases.push_back({"empty payload", "", Is(L""), DROPPED, L"", L"", L""});
     cases.push_back({"bare number", "42", Is(L"42"), DROPPED, L"", L"", L""});
     cases.push_back({"text root", "\"call:9:add:text\"", Is(L"\"call:9:add:text\""), DROPPED, L"", L"", L""});
-    std::string arrayRoot = "[" + Message("call:9:add:array", "array") + "]";
+    std::string arrayRoot = "[" + RobotMessage("call:9:add:array", "array") + "]";
     cases.push_back({"array root", arrayRoot, Is(Widen(arrayRoot)), DROPPED, L"", L"", L""});
     std::string envelopeObjects = "{\"id\":{\"a\":1},\"version\":[1,2],\"timestamp\":[],\"correlationId\":{},"
                                   "\"request\":{\"title\":\"call:3:remove:env\",\"content\":\"env\"}}";
@@ -406,22 +406,22 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     // almost 50,000 that are ignored. Whether a payload that large is parsed
     // at all is the intake's choice; one of 8,000 characters always is.
     std::string longTitle = "call:7:cancel:n" + Repeat(":x", 49988) + std::string(9, ':');
-    std::string longTitleMessage = Message(longTitle, "long title");
+    std::string longTitleMessage = RobotMessage(longTitle, "long title");
     cases.push_back({"100,000-character title", longTitleMessage, Is(CutAscii(longTitleMessage)), EITHER,
                      L"long title", L"남은 호출 수: 7개", L"[n] 님 (취소)"});
     std::string title8k = "call:6:ignore:m" + Repeat(":y", 3991) + std::string(3, ':');
-    std::string title8kMessage = Message(title8k, "8k title");
+    std::string title8kMessage = RobotMessage(title8k, "8k title");
     cases.push_back({"8,000-character title", title8kMessage, Is(CutAscii(title8kMessage)), ACCEPTED, L"8k title",
                      L"남은 호출 수: 6개", L"[m] 님 (무시)"});
 
     // 2,000 bytes of content, cut after 1,023 bytes, where a character of
     // three bytes (가) and one of four (an emoji, a surrogate pair) straddle it.
     std::string content3 = std::string(1021, 'a') + Repeat("가", 326) + "b";
-    cases.push_back({"2,000-byte content, 가 across the cut", Message("x", content3),
-                     Is(Widen(Message("x", content3))), ACCEPTED, std::wstring(1021, L'a'), L"", L""});
+    cases.push_back({"2,000-byte content, 가 across the cut", RobotMessage("x", content3),
+                     Is(Widen(RobotMessage("x", content3))), ACCEPTED, std::wstring(1021, L'a'), L"", L""});
     std::string content4 = std::string(1020, 'a') + Repeat("\xf0\x9f\x98\x80", 245);
-    cases.push_back({"2,000-byte content, an emoji across the cut", Message("x", content4),
-                     Is(Widen(Message("x", content4))), ACCEPTED, std::wstring(1020, L'a'), L"", L""});
+    cases.push_back({"2,000-byte content, an emoji across the cut", RobotMessage("x", content4),
+                     Is(Widen(RobotMessage("x", content4))), ACCEPTED, std::wstring(1020, L'a'), L"", L""});
     // The pane's own cut falls between the halves of a surrogate pair.
     std::string pairAtCut = std::string(MAX_TEXT_CHARS - 1, 'x') + Repeat("\xf0\x9f\x98\x80", 10);
     cases.push_back({"surrogate pair across the pane's cut", pairAtCut,
@@ -457,7 +457,7 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     CTestPublisher pub(m_broker.Port());
     ASSERT_TRUE(pub.IsConnected());
 
-    std::wstring callCount = ItemText(hDlg, CALL_COUNT), callDetail = ItemText(hDlg, CALL_DETAIL);
+    std::wstring callCount = ItemText(hDlg, IDC_CALL_COUNT), callDetail = ItemText(hDlg, IDC_CALL_DETAIL);
     for (size_t i = 0; i < cases.size(); ++i)
     {
         const SCase& c = cases[i];
@@ -465,20 +465,20 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
         std::string next = "n" + std::to_string(i + 1);
         auto tStart = std::chrono::steady_clock::now();
         ASSERT_TRUE(pub.Publish(TOPIC, c.payload));
-        ASSERT_TRUE(pub.Publish(TOPIC, Message("guide:ok:" + next, "next " + next)));
+        ASSERT_TRUE(pub.Publish(TOPIC, RobotMessage("guide:ok:" + next, "next " + next)));
         ASSERT_TRUE(pub.Sync());
-        ASSERT_TRUE(WaitFor([&] { return ItemText(hDlg, ROBOT_DETAIL) == L"[" + Widen(next) + L"]님"; }, 120000))
+        ASSERT_TRUE(WaitFor([&] { return ItemText(hDlg, IDC_ROBOT_DETAIL) == L"[" + Widen(next) + L"]님"; }, 120000))
             << "the message after it";
         double dSeconds = SecondsSince(tStart);
         EXPECT_TRUE(m_app.IsRunning());
 
-        std::vector<std::wstring> subscribe = PaneLines(hDlg, PANE_SUBSCRIBE);
+        std::vector<std::wstring> subscribe = PaneLines(hDlg, LOG_PANE_SUBSCRIBE);
         ASSERT_GE(subscribe.size(), 2u);
         std::wstring line = TextOf(subscribe[subscribe.size() - 2]);
         EXPECT_TRUE(c.subscribe(line)) << "subscribe pane shows " << line.size() << " characters: "
                                        << testing::PrintToString(line.substr(0, 120));
 
-        std::vector<std::wstring> general = PaneLines(hDlg, PANE_GENERAL);
+        std::vector<std::wstring> general = PaneLines(hDlg, LOG_PANE_GENERAL);
         ASSERT_GE(general.size(), 2u);
         EXPECT_EQ(TextOf(general.back()), L"next " + Widen(next));
         std::wstring before = TextOf(general[general.size() - 2]);
@@ -495,9 +495,9 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
             callCount = c.callCount;
         if (!c.callDetail.empty() && bAccepted)
             callDetail = c.callDetail;
-        EXPECT_EQ(ItemText(hDlg, CALL_COUNT), callCount);
-        EXPECT_EQ(ItemText(hDlg, CALL_DETAIL), callDetail);
-        EXPECT_EQ(ItemText(hDlg, ROBOT_STATUS), L"안내 중(완료)");
+        EXPECT_EQ(ItemText(hDlg, IDC_CALL_COUNT), callCount);
+        EXPECT_EQ(ItemText(hDlg, IDC_CALL_DETAIL), callDetail);
+        EXPECT_EQ(ItemText(hDlg, IDC_ROBOT_STATUS), L"안내 중(완료)");
         std::printf("[ payload ] %-45s %s, next message after %.2f s\n", c.name.c_str(),
                     bAccepted ? "accepted" : "dropped", dSeconds);
     }
@@ -516,7 +516,7 @@ TEST_F(FaultTest, IniDirectoryMissing)
     // machine's port 1883, which the tests never run.
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  connect(127.0.0.1:1883)"));
     ASSERT_TRUE(WaitFor([&] {
-        return PaneHas(hDlg, PANE_MQTT, L"  connection fail") || PaneHas(hDlg, PANE_MQTT, L"  connection success");
+        return PaneHas(hDlg, LOG_PANE_MQTT, L"  connection fail") || PaneHas(hDlg, LOG_PANE_MQTT, L"  connection success");
     }));
     // Every poll reads "reconnect-sec" and fails to write it back.
     std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -585,7 +585,7 @@ TEST_F(FaultTest, IpTwoThousandCharactersLong)
     ASSERT_NE(hDlg, nullptr);
     // Read cut to 1,023 characters; the log line is cut to 1,023 bytes.
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  connection fail"));
-    std::vector<std::wstring> lines = PaneLines(hDlg, PANE_MQTT);
+    std::vector<std::wstring> lines = PaneLines(hDlg, LOG_PANE_MQTT);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(TextOf(lines[0]), L"connect(" + std::wstring(1015, L'a'));
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  reconnect fail", 10000));
@@ -611,15 +611,15 @@ TEST_F(FaultTest, ReconnectPauseNegativeZeroAndHuge)
         SCOPED_TRACE(pszPause);
         std::string ini = IniWithPause(pszPause);
         ASSERT_TRUE(WriteIni(ini));
-        ClearPane(hDlg, PANE_MQTT);
+        ClearPane(hDlg, LOG_PANE_MQTT);
         ASSERT_TRUE(m_broker.Stop());
         ASSERT_TRUE(MqttPaneHas(hDlg, L"  connection lost"));
         auto tLost = std::chrono::steady_clock::now();
-        ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, PANE_MQTT, L"  reconnect fail") >= 10; }, 5000));
+        ASSERT_TRUE(WaitFor([&] { return PaneCount(hDlg, LOG_PANE_MQTT, L"  reconnect fail") >= 10; }, 5000));
         EXPECT_LT(SecondsSince(tLost), 3.0) << "no pause between the attempts";
         ASSERT_TRUE(m_broker.Start());
         ASSERT_TRUE(WaitFor([&] {
-            std::vector<std::wstring> lines = PaneLines(hDlg, PANE_MQTT);
+            std::vector<std::wstring> lines = PaneLines(hDlg, LOG_PANE_MQTT);
             return !lines.empty() && TextOf(lines.back()) == L"reconnect success";
         }, 10000));
         ExpectRecovered(hDlg, std::string("pause") + pszPause, ini);
@@ -628,12 +628,12 @@ TEST_F(FaultTest, ReconnectPauseNegativeZeroAndHuge)
     // 2,147,483 s, 24.8 days: the pause in milliseconds still fits, and the
     // program waits it out.
     ASSERT_TRUE(WriteIni(IniWithPause("2147483")));
-    ClearPane(hDlg, PANE_MQTT);
+    ClearPane(hDlg, LOG_PANE_MQTT);
     ASSERT_TRUE(m_broker.Stop());
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  connection lost"));
     ASSERT_TRUE(m_broker.Start());
     std::this_thread::sleep_for(std::chrono::seconds(4));
-    EXPECT_EQ(PaneCount(hDlg, PANE_MQTT, L"  reconnect"), 0) << "no attempt before the pause is over";
+    EXPECT_EQ(PaneCount(hDlg, LOG_PANE_MQTT, L"  reconnect"), 0) << "no attempt before the pause is over";
     EXPECT_EQ(ReadIni(), IniWithPause("2147483"));
     // The user shortens it; it counts from the next poll.
     std::string ini = IniWithPause("1");
@@ -659,13 +659,13 @@ TEST_F(FaultTest, MessagesLandWhileHiddenAndWhileTheAboutBoxIsOpen)
     // Shown again from the program menu, then the About box from the system menu.
     PostMessageW(hDlg, WM_COMMAND, 32771, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(hDlg) != FALSE; }));
-    PostMessageW(hDlg, WM_SYSCOMMAND, CMD_ABOUT, 0);
+    PostMessageW(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND hAbout = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hAbout = WindowOfCaption(m_app.Pid(), L"Tavrin 정보")) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(hAbout) != FALSE; }));
     // Its modal loop goes on dispatching the timers that poll.
     ASSERT_TRUE(ShowsNext(hDlg, "about"));
-    EXPECT_EQ(ItemText(hDlg, RECEIVE_TIME).rfind(L"last receive: ", 0), 0u);
+    EXPECT_EQ(ItemText(hDlg, IDC_RECEIVE_TIME).rfind(L"last receive: ", 0), 0u);
     EXPECT_TRUE(IsWindow(hAbout));
 
     PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
