@@ -13,7 +13,7 @@ struct SOptions
     std::string wine = "scripts/wine-run.sh";
     long long n = 20000;
     long long nOne = 1000;
-    int nRuns = 1;
+    int nRuns = 3;
     int nIdleSeconds = 60;
     long long nMemoryHigh = 200000;
     std::string consumers = "sub,core,core-wine,bare-wine,program,onecall";

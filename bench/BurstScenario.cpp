@@ -98,7 +98,7 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
     }
     if (!bStarted || !bench.broker.WaitLog(subscriber + " 1 server/#", nFrom, 120000) || !bench.witness.WaitReady(10000))
     {
-        r.failure = std::string(CONSUMERS[kind].name) + " or the witness did not subscribe";
+        r.failure = "the benchmark: the consumer or the witness did not subscribe";
         return r;
     }
     // Let the start settle before the clock runs.
@@ -121,7 +121,7 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
     case SUB:
         bDone = child.Wait(nTimeout);
         tDone = NowMicros();
-        what = "did not get all messages";
+        what = "did not end with all messages";
         break;
     case CORE_NATIVE:
     case CORE_WINE:
@@ -143,7 +143,7 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
     const SInputProof proof = ProveInput(stream, bench.witness);
     if (!bDone || !proof.bComplete)
     {
-        r.failure = Blame(proof, CONSUMERS[kind].name, bDone ? "took all it was counted for" : what);
+        r.failure = Blame(proof, kind >= PROGRAM ? "the program" : "the consumer", bDone ? "reached the marker" : what);
         return r;
     }
     r.bOk = true;
@@ -190,7 +190,7 @@ void BurstAtQos(SBench& bench, int nQos)
             others.push_back(b.dOthers);
             if (!b.bOk)
             {
-                failures.push_back(std::string(CONSUMERS[k].name) + " FAILED, " + b.failure);
+                failures.push_back(std::string(CONSUMERS[k].name) + ": a run FAILED, " + b.failure);
                 continue;
             }
             secs.push_back(b.dSeconds);

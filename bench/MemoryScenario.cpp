@@ -45,7 +45,7 @@ void MemoryScenario(SBench& bench)
             if (!bMarker || !proof.bComplete)
             {
                 std::printf("FAILED after %lld messages, %s\n", nDone,
-                            Blame(proof, "Tavrin.exe", bMarker ? "showed the marker" : "no marker; " + diagnosis).c_str());
+                            Blame(proof, "the program", bMarker ? "showed the marker" : "no marker; " + diagnosis).c_str());
                 return;
             }
             nDone += stream.nCount;

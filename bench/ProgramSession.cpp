@@ -44,7 +44,9 @@ bool CProgramSession::WaitMarker(long long& tMarker, std::vector<std::pair<long 
     std::string line;
     while (Clock::now() < tEnd)
     {
-        if (!m_probe.ReadLine(line, MsLeft(tEnd)))
+        // While the board moves, the probe reports each newer number; a
+        // minute without one is a program that has stopped taking messages.
+        if (!m_probe.ReadLine(line, std::min(MsLeft(tEnd), 60000)))
             return false;
         m_lastLine = line;
         long long a = 0, b = 0;

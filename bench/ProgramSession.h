@@ -23,8 +23,9 @@ public:
     // The probe reads the board every nMs, or stops reading.
     void Watch(int nMs) { m_probe.Write("watch " + std::to_string(nMs) + "\n"); }
     void Idle() { m_probe.Write("idle\n"); }
-    // Until the marker shows (its time, in microseconds since 1970); records
-    // each newer number that shows, with its time.
+    // Until the marker shows (its time, in microseconds since 1970), the
+    // time is up, or no newer number has shown for a minute; records each
+    // newer number that shows, with its time.
     bool WaitMarker(long long& tMarker, std::vector<std::pair<long long, long long>>* pSeen, int nTimeoutMs);
     // What the probe saw last and what the window shows now, for a failure.
     std::string Diagnosis();

@@ -51,7 +51,7 @@ SRate MeasureRate(SBench& bench, CProgramSession& session, int nRate)
     const SInputProof proof = ProveInput(stream, bench.witness);
     if (!bMarker || !proof.bComplete)
     {
-        r.failure = Blame(proof, "Tavrin.exe", bMarker ? "showed the marker" : "no marker; " + diagnosis);
+        r.failure = Blame(proof, "the program", bMarker ? "showed the marker" : "no marker; " + diagnosis);
         return r;
     }
 

@@ -102,9 +102,9 @@ SInputProof ProveInput(const SStream& s, const CWitness& witness)
     return proof;
 }
 
-std::string Blame(const SInputProof& proof, const std::string& consumer, const std::string& what)
+std::string Blame(const SInputProof& proof, const std::string& who, const std::string& what)
 {
     if (!proof.bComplete)
-        return "the input: " + proof.text + " (" + consumer + ": " + what + ")";
-    return consumer + ": " + what + "; the input was whole: " + proof.text;
+        return "the input: " + proof.text + "; " + who + ": " + what;
+    return who + ": " + what + "; the input was whole: " + proof.text;
 }

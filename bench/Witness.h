@@ -49,6 +49,7 @@ struct SInputProof
 };
 SInputProof ProveInput(const SStream& stream, const CWitness& witness);
 
-// Why a run failed: "the input: ..." when the input was not complete,
-// otherwise "<consumer>: ..." with the proof that the input was.
-std::string Blame(const SInputProof& proof, const std::string& consumer, const std::string& what);
+// Why a run failed, the cause first: "the input: <proof>; <who>: <what>"
+// when the input was not complete, else "<who>: <what>; the input was
+// whole: <proof>". Who is "the program" or "the consumer".
+std::string Blame(const SInputProof& proof, const std::string& who, const std::string& what);

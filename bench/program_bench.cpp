@@ -11,7 +11,7 @@
 //     --wine SCRIPT      runs a Windows program (scripts/wine-run.sh)
 //     --n N              burst size (20000)
 //     --n-one N          burst size for one loop call per poll (1000)
-//     --runs K           repeat burst and rate K times, print the median (1)
+//     --runs K           repeat burst and rate K times, print the median (3)
 //     --idle-seconds S   length of each idle phase (60)
 //     --memory-high N    messages for the second memory reading (200000)
 //     --consumers LIST   burst consumers (sub,core,core-wine,bare-wine,program,onecall)
