@@ -44,8 +44,8 @@ void MemoryScenario(SBench& bench)
             const SInputProof proof = ProveInput(stream, bench.witness);
             if (!bMarker || !proof.bComplete)
             {
-                std::printf("FAILED after %lld messages, %s\n", nDone,
-                            Blame(proof, "the program", bMarker ? "showed the marker" : "no marker; " + diagnosis).c_str());
+                const std::string what = bMarker ? "showed the marker" : "no marker; " + diagnosis;
+                std::printf("FAILED after %lld messages, %s\n", nDone, Blame(proof, "the program", what).c_str());
                 return;
             }
             nDone += stream.nCount;
@@ -59,7 +59,8 @@ void MemoryScenario(SBench& bench)
     for (int i = 0; i < 2; ++i)
         std::printf("%-12lld %12.1f %12.1f\n", MARKS[i], nRss[i] / 1024.0, nAnon[i] / 1024.0);
     const double dGrowth = (nRss[1] - nRss[0]) / 1024.0;
-    std::printf("growth %.2f MB (%lld messages in %.0f s, in bursts of %lld, input proven for each; others %.2f cores)\n",
+    std::printf("growth %.2f MB (%lld messages in %.0f s, in bursts of %lld, input proven for each; "
+                "others %.2f cores)\n",
                 dGrowth, nDone, dSeconds, CHUNK, others.Cores());
     std::printf("target: no growth (<= 2 MB) between 1000 and %lld messages: %s\n", bench.opt.nMemoryHigh,
                 PassOrMiss(dGrowth <= 2));

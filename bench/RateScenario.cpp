@@ -79,7 +79,8 @@ SRate MeasureRate(SBench& bench, CProgramSession& session, int nRate)
 void RateScenario(SBench& bench)
 {
     std::vector<SRate> results[RATE_COUNT];
-    std::printf("\n== steady rate: %d s at each rate into Tavrin.exe (Wine) at QoS 0; delay from publish to the board\n",
+    std::printf("\n== steady rate: %d s at each rate into Tavrin.exe (Wine) at QoS 0; "
+                "delay from publish to the board\n",
                 SECONDS);
     std::fflush(stdout);
     for (int run = 0; run < bench.opt.nRuns; ++run)

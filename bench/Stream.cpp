@@ -42,7 +42,8 @@ void PublishStream(int nPort, SStream& s)
             std::this_thread::sleep_until(tStart + std::chrono::microseconds(i * 1000000 / s.nRate));
         const long long nSeq = s.nFirst + i;
         const long long t = NowMicros();
-        const std::string title = i == s.nCount - 1 ? "guide:ok:MARKER#" + std::to_string(nSeq) : Title(nSeq, s.bNamedOnly);
+        const bool bMarker = i == s.nCount - 1;
+        const std::string title = bMarker ? "guide:ok:MARKER#" + std::to_string(nSeq) : Title(nSeq, s.bNamedOnly);
         const std::string content = std::to_string(nSeq) + " t=" + std::to_string(t) + " 안내 요청을 처리했습니다";
         if (pub.Publish(ROBOT_TOPIC, RobotMessage(title, content, nSeq), s.nQos))
             ++s.nPublished;

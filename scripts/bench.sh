@@ -30,4 +30,10 @@ fi
 shift
 
 echo "== $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), Wine theme ${TAVRIN_BENCH_THEME:-on}"
-exec "$NATIVE/bench/program_bench" --win64 "$WIN64" --native "$NATIVE" --wine scripts/wine-run.sh "$@"
+# One wineserver for the whole run: one that ends between two programs races
+# the start of the next ("wine client error ... Connection reset by peer").
+/usr/lib/wine/wineserver -p
+rc=0
+"$NATIVE/bench/program_bench" --win64 "$WIN64" --native "$NATIVE" --wine scripts/wine-run.sh "$@" || rc=$?
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+exit $rc
