@@ -17,6 +17,8 @@
 // The board fields are read with GetWindowText, which for a window of another
 // process answers from the window manager without a message to the program's
 // thread: the probe does not slow the program down while it watches.
+#include "res/resource.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -29,10 +31,6 @@
 
 namespace
 {
-const int ID_ROBOT_DETAIL = 1007;
-const int ID_CALL_DETAIL = 1008;
-const UINT CMD_EXIT = 57665;
-
 long long NowMicros()
 {
     FILETIME ft;
@@ -86,13 +84,13 @@ std::string Utf8(const std::wstring& text)
 void Dump(HWND hDlg)
 {
     std::string out = "dump";
-    for (int nId : {1005, 1006, 1007, 1008, 1009})
+    for (int nId : {IDC_ROBOT_STATUS, IDC_CALL_COUNT, IDC_ROBOT_DETAIL, IDC_CALL_DETAIL, IDC_RECEIVE_TIME})
     {
         wchar_t sz[512] = {};
         GetWindowTextW(GetDlgItem(hDlg, nId), sz, 512);
         out += " [" + Utf8(sz) + "]";
     }
-    HWND hList = GetDlgItem(hDlg, 102);
+    HWND hList = GetDlgItem(hDlg, IDC_LIST_LOG0 + PANE_MQTT);
     DWORD_PTR nCount = 0;
     if (!SendMessageTimeoutW(hList, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &nCount))
         out += " (the window does not answer)";
@@ -174,8 +172,8 @@ int main(int argc, char** argv)
     HWND hCall = nullptr;
     for (int i = 0; i < 1200 && !(hRobot && hCall); ++i)
     {
-        hRobot = GetDlgItem(hDlg, ID_ROBOT_DETAIL);
-        hCall = GetDlgItem(hDlg, ID_CALL_DETAIL);
+        hRobot = GetDlgItem(hDlg, IDC_ROBOT_DETAIL);
+        hCall = GetDlgItem(hDlg, IDC_CALL_DETAIL);
         if (!(hRobot && hCall))
             Sleep(50);
     }
@@ -226,7 +224,7 @@ int main(int argc, char** argv)
     }
     reader.join();
 
-    PostMessageW(hDlg, WM_COMMAND, CMD_EXIT, 0);
+    PostMessageW(hDlg, WM_COMMAND, ID_APP_EXIT, 0);
     DWORD dwCode = 1;
     if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);

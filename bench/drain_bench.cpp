@@ -11,6 +11,7 @@
 // library drops the connection after about two minutes.
 #include "FakeCallback.h"
 #include "TestBroker.h"
+#include "TestMessage.h"
 #include "TestPublisher.h"
 #include "mqtt/RobotMqttService.h"
 
@@ -30,14 +31,6 @@ uint32_t Tick()
 {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
     return static_cast<uint32_t>(ms.count());
-}
-
-std::string Payload(int i)
-{
-    return "{\"id\": " + std::to_string(i) +
-           ", \"version\": \"1.0\", \"timestamp\": \"2024-05-01T09:00:00\", \"correlationId\": " +
-           std::to_string(i) + ", \"request\": {\"title\": \"robot:wait\", \"content\": \"대기 중 " +
-           std::to_string(i) + "\"}}";
 }
 
 struct CResult
@@ -75,7 +68,7 @@ CResult Measure(const CTestBroker& broker, int nMessages, bool bDrain)
     std::thread publisher([&] {
         CTestPublisher pub(broker.Port());
         for (int i = 0; i < nMessages; ++i)
-            pub.Publish("server/sendMessage", Payload(i));
+            pub.Publish(ROBOT_TOPIC, RobotMessage("idle", "대기 중 " + std::to_string(i), i));
         pub.Sync();
     });
 

@@ -6,6 +6,7 @@ set(TAVRIN_CORE_SOURCES
   ${TAVRIN_ROOT}/src/status/ReceiveTime.cpp
   ${TAVRIN_ROOT}/src/status/StatusInterpretation.cpp
   ${TAVRIN_ROOT}/src/mqtt/MessageIntake.cpp
+  ${TAVRIN_ROOT}/src/mqtt/PollVariant.cpp
   ${TAVRIN_ROOT}/src/mqtt/RobotMqttService.cpp
   ${TAVRIN_ROOT}/src/mqtt/SocketReady.cpp)
 if(WIN32)

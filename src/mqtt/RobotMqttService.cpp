@@ -1,5 +1,6 @@
 #include "mqtt/RobotMqttService.h"
 
+#include "mqtt/PollVariant.h"
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "mqtt/SocketReady.h"
 #include "trace/DebugTrace.h"
@@ -33,12 +34,8 @@ private:
 }
 
 CRobotMqttService::CRobotMqttService(CRobotMqttServiceCallback* pCallback, PFN_TICK pfnTick)
-    : m_pCallback(pCallback), m_pfnTick(pfnTick)
+    : m_pCallback(pCallback), m_pfnTick(pfnTick), m_bDrain(DrainsEachPoll())
 {
-#ifdef TAVRIN_ONE_LOOP_CALL
-    // The benchmark's build of the program, to compare with one loop call per poll.
-    m_bDrain = false;
-#endif
 }
 
 void CRobotMqttService::Connect()

@@ -40,7 +40,7 @@ private:
     bool m_bConnected = false;
     uint32_t m_dwFailTick = 0;
     PFN_TICK m_pfnTick;
-    bool m_bDrain = true;
+    bool m_bDrain;
     bool m_bInPoll = false;
     unsigned m_nMessages = 0; // received, wrapping; tells a poll that traffic flows
 };

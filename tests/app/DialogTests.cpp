@@ -49,7 +49,7 @@ TEST_F(CDialogTest, OnlyTheSecondTimerRefreshesTheIndicator)
 
 TEST_F(CDialogTest, MessagesDriveTheBoardTheIndicatorAndTheGeneralPane)
 {
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("guide:start:A", "안내 시작"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("guide:start:A", "안내 시작"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"안내 중(시작)");
     EXPECT_EQ(ItemText(IDC_ROBOT_DETAIL), L"[A]님");
     std::string indicator = WideToUtf8(ItemText(IDC_RECEIVE_TIME));
@@ -57,29 +57,29 @@ TEST_F(CDialogTest, MessagesDriveTheBoardTheIndicatorAndTheGeneralPane)
     ASSERT_EQ(LineCount(0), 1);
     EXPECT_EQ(Line(0, 0).substr(10), L"안내 시작");
 
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage(":call::2:add:홍길동:"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage(":call::2:add:홍길동:"));
     EXPECT_EQ(ItemText(IDC_CALL_COUNT), L"남은 호출 수: 2개");
     EXPECT_EQ(ItemText(IDC_CALL_DETAIL), L"[홍길동] 님 (추가)");
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"안내 중(시작)") << "a call leaves the robot fields";
 
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("idle"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("idle"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     EXPECT_EQ(ItemText(IDC_ROBOT_DETAIL), L"");
     EXPECT_EQ(ItemText(IDC_CALL_COUNT), L"남은 호출 수: 2개");
 
     // Too few tokens or no keyword: nothing on the board, but logged.
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("guide:ok", "short guide"));
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("dance", ""));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("guide:ok", "short guide"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("dance", ""));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     ASSERT_EQ(LineCount(0), 5);
     EXPECT_EQ(Line(0, 3).substr(10), L"short guide");
     EXPECT_EQ(Line(0, 4).size(), 10u);
 
     // Dropped: another topic, or an envelope without correlationId.
-    Json::Value noCorrelation = RobotMessage("return");
+    Json::Value noCorrelation = ParsedRobotMessage("return");
     noCorrelation.removeMember("correlationId");
-    m_pDlg->OnMessage("server/other", RobotMessage("return"));
-    m_pDlg->OnMessage(MESSAGE_TOPIC, noCorrelation);
+    m_pDlg->OnMessage("server/other", ParsedRobotMessage("return"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, noCorrelation);
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"대기 중");
     EXPECT_EQ(LineCount(0), 5);
 }
@@ -124,7 +124,7 @@ TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
     EXPECT_EQ(m_pDlg->GetModalResult(), -1);
 
     // Messages still land while hidden.
-    m_pDlg->OnMessage(MESSAGE_TOPIC, RobotMessage("return"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("return"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"복귀 중");
 
     Command(IDOK);

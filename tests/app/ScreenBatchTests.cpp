@@ -15,7 +15,7 @@ namespace
 void Receive(CTavrinDlg& dlg, const std::string& title, const std::string& content)
 {
     dlg.AddLog(LOG_SUBSCRIBE, "payload of " + content);
-    dlg.OnMessage(MESSAGE_TOPIC, RobotMessage(title, content));
+    dlg.OnMessage(ROBOT_TOPIC, ParsedRobotMessage(title, content));
 }
 
 LRESULT Extent(HWND hPane)

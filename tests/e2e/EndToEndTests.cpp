@@ -23,29 +23,29 @@ TEST_F(EndToEnd, BrokerMessagesDriveTheBoardUntilExit)
     HWND hDlg = StartProgram();
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(Text(hDlg), L"Tavrin (ver 0.7.104)");
-    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, 1, L"connection success"); }));
-    EXPECT_TRUE(PaneHas(hDlg, 1, L"connect(127.0.0.1:" + std::to_wstring(m_broker.Port()) + L")"));
+    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, L"connection success"); }));
+    EXPECT_TRUE(PaneHas(hDlg, PANE_MQTT, L"connect(127.0.0.1:" + std::to_wstring(m_broker.Port()) + L")"));
 
     CTestPublisher pub(m_broker.Port());
     ASSERT_TRUE(pub.IsConnected());
     // The subscription follows the broker's answer; keep sending until it lands.
     ASSERT_TRUE(WaitFor([&] {
-        pub.Publish("server/sendMessage", Message("guide:start:김민수", "안내 시작"));
+        pub.Publish("server/sendMessage", RobotMessage("guide:start:김민수", "안내 시작"));
         pub.Sync();
-        return Text(GetDlgItem(hDlg, 1005)) == L"안내 중(시작)";
+        return Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)) == L"안내 중(시작)";
     }));
-    EXPECT_EQ(Text(GetDlgItem(hDlg, 1007)), L"[김민수]님");
-    EXPECT_TRUE(PaneHas(hDlg, 0, L"  안내 시작"));
-    EXPECT_TRUE(PaneHas(hDlg, 3, L"guide:start:김민수"));
-    EXPECT_EQ(Text(GetDlgItem(hDlg, 1009)).rfind(L"last receive: ", 0), 0u);
+    EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_ROBOT_DETAIL)), L"[김민수]님");
+    EXPECT_TRUE(PaneHas(hDlg, PANE_GENERAL, L"  안내 시작"));
+    EXPECT_TRUE(PaneHas(hDlg, PANE_SUBSCRIBE, L"guide:start:김민수"));
+    EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_RECEIVE_TIME)).rfind(L"last receive: ", 0), 0u);
 
     // Hidden, it goes on taking messages in.
     PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hDlg); }));
-    pub.Publish("server/sendMessage", Message("call:2:add:\\ubc15\\uc9c0\\ud6c8", "호출"));
-    ASSERT_TRUE(WaitFor([&] { return Text(GetDlgItem(hDlg, 1008)) == L"[박지훈] 님 (추가)"; }));
-    EXPECT_EQ(Text(GetDlgItem(hDlg, 1006)), L"남은 호출 수: 2개");
-    EXPECT_EQ(Text(GetDlgItem(hDlg, 1005)), L"안내 중(시작)");
+    pub.Publish("server/sendMessage", RobotMessage("call:2:add:\\ubc15\\uc9c0\\ud6c8", "호출"));
+    ASSERT_TRUE(WaitFor([&] { return Text(GetDlgItem(hDlg, IDC_CALL_DETAIL)) == L"[박지훈] 님 (추가)"; }));
+    EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_CALL_COUNT)), L"남은 호출 수: 2개");
+    EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)), L"안내 중(시작)");
 
     // A second start finds the running window and ends at once, leaving it hidden.
     CProgram second;
@@ -54,7 +54,7 @@ TEST_F(EndToEnd, BrokerMessagesDriveTheBoardUntilExit)
     EXPECT_EQ(CountWindows(), m_nOthers + 1);
     EXPECT_FALSE(IsWindowVisible(hDlg));
 
-    PostMessageW(hDlg, WM_COMMAND, 57665, 0);
+    PostMessageW(hDlg, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_TRUE(m_app.WaitExit(20000));
     EXPECT_EQ(CountWindows(), m_nOthers);
 }
@@ -63,18 +63,18 @@ TEST_F(EndToEnd, BrokerRestartIsSurvived)
 {
     HWND hDlg = StartProgram();
     ASSERT_NE(hDlg, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, 1, L"connection success"); }));
+    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, L"connection success"); }));
     ASSERT_TRUE(m_broker.Stop());
-    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, 1, L"connection lost"); }, 90000));
+    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, L"connection lost"); }, 90000));
     ASSERT_TRUE(m_broker.Start());
-    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, 1, L"reconnect success"); }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, L"reconnect success"); }, 30000));
     CTestPublisher pub(m_broker.Port());
     ASSERT_TRUE(WaitFor([&] {
-        pub.Publish("server/sendMessage", Message("return", ""));
+        pub.Publish("server/sendMessage", RobotMessage("return", ""));
         pub.Sync();
-        return Text(GetDlgItem(hDlg, 1005)) == L"복귀 중";
+        return Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)) == L"복귀 중";
     }));
-    PostMessageW(hDlg, WM_COMMAND, 57665, 0);
+    PostMessageW(hDlg, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_TRUE(m_app.WaitExit(20000));
 }
 

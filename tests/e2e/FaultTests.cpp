@@ -129,9 +129,9 @@ protected:
         if (!pub.IsConnected())
             return false;
         return WaitFor([&] {
-            pub.Publish(TOPIC, Message("guide:ok:" + name, "next " + name));
+            pub.Publish(TOPIC, RobotMessage("guide:ok:" + name, "next " + name));
             pub.Sync();
-            return ItemText(hDlg, ROBOT_DETAIL) == L"[" + Widen(name) + L"]님";
+            return ItemText(hDlg, IDC_ROBOT_DETAIL) == L"[" + Widen(name) + L"]님";
         }, nMs);
     }
 
@@ -142,7 +142,7 @@ protected:
         EXPECT_TRUE(m_app.IsRunning());
         EXPECT_TRUE(Responds(hDlg));
         EXPECT_TRUE(ShowsNext(hDlg, name)) << "the next message after " << name;
-        EXPECT_EQ(ItemText(hDlg, ROBOT_STATUS), L"안내 중(완료)");
+        EXPECT_EQ(ItemText(hDlg, IDC_ROBOT_STATUS), L"안내 중(완료)");
         EXPECT_TRUE(PaneHas(hDlg, PANE_GENERAL, L"  next " + Widen(name)));
         EXPECT_EQ(ReadIni(), ini);
     }
@@ -151,9 +151,9 @@ protected:
     void ClearPane(HWND hDlg, int nPane)
     {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(GetDlgItem(hDlg, 1001), TCM_SETCURSEL, nPane, 0, SMTO_ABORTIFHUNG, 5000, &result);
-        SendMessageTimeoutW(hDlg, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(GetDlgItem(hDlg, 1003)), SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(GetDlgItem(hDlg, IDC_TAB_LOG), TCM_SETCURSEL, nPane, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BTN_CLEAR, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDC_BTN_CLEAR)), SMTO_ABORTIFHUNG, 5000, &result);
     }
 
     bool MqttPaneHas(HWND hDlg, const wchar_t* pszLine, int nMs = 20000)
@@ -211,7 +211,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
         {
             if (!pub || !pub->IsConnected())
                 pub.reset(new CTestPublisher(m_broker.Port()));
-            if (pub->IsConnected() && pub->Publish(TOPIC, Message("idle", "n=" + std::to_string(i))) && pub->Sync())
+            if (pub->IsConnected() && pub->Publish(TOPIC, RobotMessage("idle", "n=" + std::to_string(i))) && pub->Sync())
             {
                 std::lock_guard<std::mutex> guard(lock);
                 taken.insert(i);
@@ -377,18 +377,18 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     const std::string envelope = "\"id\":\"1\",\"timestamp\":\"0\",\"correlationId\":\"c\"";
 
     std::vector<SCase> cases;
-    cases.push_back({"invalid UTF-8", Message("call:1:add:bad\xff\xfe", "x\xc3(y"),
-                     Is(Widen(Message("call:1:add:bad\xef\xbf\xbd\xef\xbf\xbd", "x\xef\xbf\xbd(y"))), ACCEPTED,
+    cases.push_back({"invalid UTF-8", RobotMessage("call:1:add:bad\xff\xfe", "x\xc3(y"),
+                     Is(Widen(RobotMessage("call:1:add:bad\xef\xbf\xbd\xef\xbf\xbd", "x\xef\xbf\xbd(y"))), ACCEPTED,
                      L"x\uFFFD(y", L"남은 호출 수: 1개", L"[bad\uFFFD\uFFFD] 님 (추가)"});
-    cases.push_back({"NUL after the JSON", Message("call:2:add:nul", "before") + std::string("\0{after", 7),
-                     Is(Widen(Message("call:2:add:nul", "before"))), ACCEPTED, L"before", L"남은 호출 수: 2개",
+    cases.push_back({"NUL after the JSON", RobotMessage("call:2:add:nul", "before") + std::string("\0{after", 7),
+                     Is(Widen(RobotMessage("call:2:add:nul", "before"))), ACCEPTED, L"before", L"남은 호출 수: 2개",
                      L"[nul] 님 (추가)"});
     cases.push_back({"NUL inside the JSON", std::string("{\"id\":\"1\"\0,\"timestamp\":0}", 25),
                      Is(L"{\"id\":\"1\""), DROPPED, L"", L"", L""});
     cases.push_back({"empty payload", "", Is(L""), DROPPED, L"", L"", L""});
     cases.push_back({"bare number", "42", Is(L"42"), DROPPED, L"", L"", L""});
     cases.push_back({"text root", "\"call:9:add:text\"", Is(L"\"call:9:add:text\""), DROPPED, L"", L"", L""});
-    std::string arrayRoot = "[" + Message("call:9:add:array", "array") + "]";
+    std::string arrayRoot = "[" + RobotMessage("call:9:add:array", "array") + "]";
     cases.push_back({"array root", arrayRoot, Is(Widen(arrayRoot)), DROPPED, L"", L"", L""});
     std::string envelopeObjects = "{\"id\":{\"a\":1},\"version\":[1,2],\"timestamp\":[],\"correlationId\":{},"
                                   "\"request\":{\"title\":\"call:3:remove:env\",\"content\":\"env\"}}";
@@ -406,22 +406,22 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     // almost 50,000 that are ignored. Whether a payload that large is parsed
     // at all is the intake's choice; one of 8,000 characters always is.
     std::string longTitle = "call:7:cancel:n" + Repeat(":x", 49988) + std::string(9, ':');
-    std::string longTitleMessage = Message(longTitle, "long title");
+    std::string longTitleMessage = RobotMessage(longTitle, "long title");
     cases.push_back({"100,000-character title", longTitleMessage, Is(CutAscii(longTitleMessage)), EITHER,
                      L"long title", L"남은 호출 수: 7개", L"[n] 님 (취소)"});
     std::string title8k = "call:6:ignore:m" + Repeat(":y", 3991) + std::string(3, ':');
-    std::string title8kMessage = Message(title8k, "8k title");
+    std::string title8kMessage = RobotMessage(title8k, "8k title");
     cases.push_back({"8,000-character title", title8kMessage, Is(CutAscii(title8kMessage)), ACCEPTED, L"8k title",
                      L"남은 호출 수: 6개", L"[m] 님 (무시)"});
 
     // 2,000 bytes of content, cut after 1,023 bytes, where a character of
     // three bytes (가) and one of four (an emoji, a surrogate pair) straddle it.
     std::string content3 = std::string(1021, 'a') + Repeat("가", 326) + "b";
-    cases.push_back({"2,000-byte content, 가 across the cut", Message("x", content3),
-                     Is(Widen(Message("x", content3))), ACCEPTED, std::wstring(1021, L'a'), L"", L""});
+    cases.push_back({"2,000-byte content, 가 across the cut", RobotMessage("x", content3),
+                     Is(Widen(RobotMessage("x", content3))), ACCEPTED, std::wstring(1021, L'a'), L"", L""});
     std::string content4 = std::string(1020, 'a') + Repeat("\xf0\x9f\x98\x80", 245);
-    cases.push_back({"2,000-byte content, an emoji across the cut", Message("x", content4),
-                     Is(Widen(Message("x", content4))), ACCEPTED, std::wstring(1020, L'a'), L"", L""});
+    cases.push_back({"2,000-byte content, an emoji across the cut", RobotMessage("x", content4),
+                     Is(Widen(RobotMessage("x", content4))), ACCEPTED, std::wstring(1020, L'a'), L"", L""});
     // The pane's own cut falls between the halves of a surrogate pair.
     std::string pairAtCut = std::string(MAX_TEXT_CHARS - 1, 'x') + Repeat("\xf0\x9f\x98\x80", 10);
     cases.push_back({"surrogate pair across the pane's cut", pairAtCut,
@@ -457,7 +457,7 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
     CTestPublisher pub(m_broker.Port());
     ASSERT_TRUE(pub.IsConnected());
 
-    std::wstring callCount = ItemText(hDlg, CALL_COUNT), callDetail = ItemText(hDlg, CALL_DETAIL);
+    std::wstring callCount = ItemText(hDlg, IDC_CALL_COUNT), callDetail = ItemText(hDlg, IDC_CALL_DETAIL);
     for (size_t i = 0; i < cases.size(); ++i)
     {
         const SCase& c = cases[i];
@@ -465,9 +465,9 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
         std::string next = "n" + std::to_string(i + 1);
         auto tStart = std::chrono::steady_clock::now();
         ASSERT_TRUE(pub.Publish(TOPIC, c.payload));
-        ASSERT_TRUE(pub.Publish(TOPIC, Message("guide:ok:" + next, "next " + next)));
+        ASSERT_TRUE(pub.Publish(TOPIC, RobotMessage("guide:ok:" + next, "next " + next)));
         ASSERT_TRUE(pub.Sync());
-        ASSERT_TRUE(WaitFor([&] { return ItemText(hDlg, ROBOT_DETAIL) == L"[" + Widen(next) + L"]님"; }, 120000))
+        ASSERT_TRUE(WaitFor([&] { return ItemText(hDlg, IDC_ROBOT_DETAIL) == L"[" + Widen(next) + L"]님"; }, 120000))
             << "the message after it";
         double dSeconds = SecondsSince(tStart);
         EXPECT_TRUE(m_app.IsRunning());
@@ -495,9 +495,9 @@ TEST_F(FaultTest, BadPayloadsAreLoggedAndTheNextMessageShows)
             callCount = c.callCount;
         if (!c.callDetail.empty() && bAccepted)
             callDetail = c.callDetail;
-        EXPECT_EQ(ItemText(hDlg, CALL_COUNT), callCount);
-        EXPECT_EQ(ItemText(hDlg, CALL_DETAIL), callDetail);
-        EXPECT_EQ(ItemText(hDlg, ROBOT_STATUS), L"안내 중(완료)");
+        EXPECT_EQ(ItemText(hDlg, IDC_CALL_COUNT), callCount);
+        EXPECT_EQ(ItemText(hDlg, IDC_CALL_DETAIL), callDetail);
+        EXPECT_EQ(ItemText(hDlg, IDC_ROBOT_STATUS), L"안내 중(완료)");
         std::printf("[ payload ] %-45s %s, next message after %.2f s\n", c.name.c_str(),
                     bAccepted ? "accepted" : "dropped", dSeconds);
     }
@@ -659,13 +659,13 @@ TEST_F(FaultTest, MessagesLandWhileHiddenAndWhileTheAboutBoxIsOpen)
     // Shown again from the program menu, then the About box from the system menu.
     PostMessageW(hDlg, WM_COMMAND, 32771, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(hDlg) != FALSE; }));
-    PostMessageW(hDlg, WM_SYSCOMMAND, CMD_ABOUT, 0);
+    PostMessageW(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND hAbout = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hAbout = WindowOfCaption(m_app.Pid(), L"Tavrin 정보")) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(hAbout) != FALSE; }));
     // Its modal loop goes on dispatching the timers that poll.
     ASSERT_TRUE(ShowsNext(hDlg, "about"));
-    EXPECT_EQ(ItemText(hDlg, RECEIVE_TIME).rfind(L"last receive: ", 0), 0u);
+    EXPECT_EQ(ItemText(hDlg, IDC_RECEIVE_TIME).rfind(L"last receive: ", 0), 0u);
     EXPECT_TRUE(IsWindow(hAbout));
 
     PostMessageW(hAbout, WM_COMMAND, IDOK, 0);

@@ -51,7 +51,7 @@ std::wstring ItemText(HWND hDlg, int nId)
 
 std::vector<std::wstring> PaneLines(HWND hDlg, int nPane)
 {
-    HWND hList = GetDlgItem(hDlg, 101 + nPane);
+    HWND hList = GetDlgItem(hDlg, IDC_LIST_LOG0 + nPane);
     std::vector<std::wstring> lines;
     DWORD_PTR nCount = 0;
     if (!SendMessageTimeoutW(hList, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &nCount))
@@ -104,12 +104,6 @@ int CountWindows()
         return TRUE;
     }, reinterpret_cast<LPARAM>(&n));
     return n;
-}
-
-std::string Message(const std::string& title, const std::string& content)
-{
-    return "{\"id\":\"1\",\"version\":\"1.0\",\"timestamp\":\"0\",\"correlationId\":\"c\","
-           "\"request\":{\"title\":\"" + title + "\",\"content\":\"" + content + "\"}}";
 }
 
 bool CProgram::Start(const std::wstring& exe, const std::wstring& args)
@@ -253,6 +247,6 @@ HWND CProgramTest::StartProgram(const std::wstring& args)
 
 bool CProgramTest::ExitProgram(HWND hDlg)
 {
-    PostMessageW(hDlg, WM_COMMAND, Probe::CMD_EXIT, 0);
+    PostMessageW(hDlg, WM_COMMAND, ID_APP_EXIT, 0);
     return m_app.WaitExit(20000);
 }

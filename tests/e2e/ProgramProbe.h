@@ -4,6 +4,8 @@
 // outside through its window, as another program on the desktop would:
 // control and list-box texts are marshalled across processes.
 #include "TestBroker.h"
+#include "TestMessage.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,21 +18,6 @@ namespace Probe
 {
 const wchar_t TAVRIN_CLASS[] = L"Tavrin";
 
-// Ids of the window, as the program's resources give them.
-enum
-{
-    PANE_GENERAL = 0,
-    PANE_MQTT = 1,
-    PANE_SUBSCRIBE = 3,
-    PANE_LOG = 4,
-    ROBOT_STATUS = 1005,
-    CALL_COUNT = 1006,
-    ROBOT_DETAIL = 1007,
-    CALL_DETAIL = 1008,
-    RECEIVE_TIME = 1009,
-    CMD_ABOUT = 16,
-    CMD_EXIT = 57665,
-};
 // "%H:%M:%S  " in front of every pane line.
 const size_t TIME_PART = 10;
 
@@ -41,7 +28,7 @@ bool WaitFor(const std::function<bool()>& done, int nMs = 20000);
 // Window text; empty when the window does not answer within a few seconds.
 std::wstring Text(HWND hWnd);
 std::wstring ItemText(HWND hDlg, int nId);
-// The lines of a pane, time part included.
+// The lines of a pane (PANE_GENERAL...), time part included.
 std::vector<std::wstring> PaneLines(HWND hDlg, int nPane);
 bool PaneHas(HWND hDlg, int nPane, const std::wstring& part);
 int PaneCount(HWND hDlg, int nPane, const std::wstring& part);
@@ -49,9 +36,6 @@ int PaneCount(HWND hDlg, int nPane, const std::wstring& part);
 bool Responds(HWND hWnd);
 // Windows of the class in this Wine prefix, other tests' programs included.
 int CountWindows();
-
-// A message of the robot system's server with a valid envelope.
-std::string Message(const std::string& title, const std::string& content);
 
 class CProgram
 {

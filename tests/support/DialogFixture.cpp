@@ -3,19 +3,16 @@
 #include "TestPlatform.h"
 
 #include <commctrl.h>
+#include <json/reader.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 
-Json::Value RobotMessage(const std::string& title, const std::string& content)
+Json::Value ParsedRobotMessage(const std::string& title, const std::string& content)
 {
     Json::Value root;
-    root["id"] = "1";
-    root["timestamp"] = "2024-01-01T00:00:00";
-    root["correlationId"] = "c";
-    root["request"]["title"] = title;
-    root["request"]["content"] = content;
+    Json::Reader().parse(RobotMessage(title, content), root);
     return root;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestMessage.h"
 #include "app/TavrinDlg.h"
 #include "framework/WinApp.h"
 
@@ -11,10 +12,8 @@
 #include <string>
 #include <vector>
 
-// The topic of the robot system's status messages, and one of them with a
-// valid envelope, as the intake hands it on.
-const char MESSAGE_TOPIC[] = "server/sendMessage";
-Json::Value RobotMessage(const std::string& title, const std::string& content = "content");
+// RobotMessage as the intake hands it on, parsed.
+Json::Value ParsedRobotMessage(const std::string& title, const std::string& content = "content");
 
 // A fresh folder under the temporary folder; empty when none can be made.
 // Only a name that is taken is worth another try.

@@ -3,6 +3,7 @@
 #include "TestPlatform.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,6 +64,7 @@ CTestBroker::CTestBroker()
          // Run as root, the broker would become user "mosquitto" and lose its folder.
          << "user root\n"
          << "log_dest file " << m_dir << "/mosquitto.log\n"
+         << "log_type error\nlog_type warning\nlog_type notice\nlog_type information\nlog_type subscribe\n"
          // Bursts must not be thinned out while the client under test is not reading.
          << "max_queued_messages 0\n";
 }
@@ -117,6 +119,23 @@ bool CTestBroker::Kill()
 std::string CTestBroker::LogText() const
 {
     return ReadFile(File("mosquitto.log")) + ReadFile(File("mosquitto.out"));
+}
+
+size_t CTestBroker::LogSize() const
+{
+    return ReadFile(File("mosquitto.log")).size();
+}
+
+bool CTestBroker::WaitLog(const std::string& text, size_t nFrom, int nTimeoutMs) const
+{
+    return WaitFor([&] { return ReadFile(File("mosquitto.log")).find(text, nFrom) != std::string::npos; },
+                   std::chrono::milliseconds(nTimeoutMs));
+}
+
+int CTestBroker::ProcessGroup() const
+{
+    // The script's timeout leads a group of its own, the broker with it.
+    return m_bRunning ? std::atoi(ReadFile(File("mosquitto.pid")).c_str()) : 0;
 }
 
 bool CTestBroker::RunScript(const char* command)

@@ -26,6 +26,13 @@ public:
     bool IsRunning() const { return m_bRunning; }
     // The broker's own log, for failure messages.
     std::string LogText() const;
+    // Whether the log has the text after its first nFrom bytes (LogSize
+    // before), within the time. A subscription logs "<client id> <qos> <filter>".
+    size_t LogSize() const;
+    bool WaitLog(const std::string& text, size_t nFrom, int nTimeoutMs) const;
+    // The process group of the running broker (0 when none): its time
+    // belongs to whatever it serves.
+    int ProcessGroup() const;
 
 private:
     bool RunScript(const char* command);

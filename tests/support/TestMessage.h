@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// The topic that the program interprets.
+inline constexpr char ROBOT_TOPIC[] = "server/sendMessage";
+
+// A message of the robot system's server with a valid envelope, numbered
+// nId ("id" and "correlationId"). Title and content go in as given, so
+// they may hold JSON escapes or bytes that are not UTF-8.
+std::string RobotMessage(const std::string& title, const std::string& content, long long nId = 1);
