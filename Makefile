@@ -49,8 +49,11 @@ fuzz: deps
 test-fuzz:
 	scripts/fuzz.sh 30
 
+# Every benchmark with the Wine side on a core of its own, then the same
+# burst with Wine free to use every core, for the cost of waking the other.
 bench: deps all
 	scripts/bench.sh
+	TAVRIN_BENCH_PIN=off scripts/bench.sh --consumers core-wine,program --qos 0 burst
 
 clean:
 	rm -rf build

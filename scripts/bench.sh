@@ -6,6 +6,7 @@
 #   scripts/bench.sh [program_bench arguments]   e.g. --runs 3, or: burst rate
 #   scenarios: drain calls window burst rate idle memory (all by default)
 # TAVRIN_BENCH_THEME=off runs Wine without its visual theme.
+# TAVRIN_BENCH_PIN=off lets the Wine processes run on any core (see below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 NATIVE=build/bench-native
@@ -29,11 +30,25 @@ if [ "${1:-}" != --in-display ]; then
 fi
 shift
 
-echo "== $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), Wine theme ${TAVRIN_BENCH_THEME:-on}"
+# Under Wine every socket call is a round trip to the wineserver. Left free,
+# the program and the wineserver run on different cores, and each round
+# trip wakes a core that had gone idle: on this virtual machine that costs
+# several times the call itself, and a quiet machine makes the program
+# slower than a busy one. Windows, where a socket call is a kernel call, has
+# no such cost. So the Wine side (the wineserver and every Wine program, the
+# program and the core alike) runs on core 0, and the native side (broker,
+# publishers, witness, mosquitto_sub) on the others.
+native_cpus=
+if [ "${TAVRIN_BENCH_PIN:-on}" != off ] && [ "$(nproc)" -ge 2 ]; then
+  export TAVRIN_WINE_CPUS=0
+  native_cpus=1-$(($(nproc) - 1))
+fi
+echo "== $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), Wine theme ${TAVRIN_BENCH_THEME:-on}, Wine on ${TAVRIN_WINE_CPUS:+core }${TAVRIN_WINE_CPUS:-any core}"
 # One wineserver for the whole run: one that ends between two programs races
 # the start of the next ("wine client error ... Connection reset by peer").
-/usr/lib/wine/wineserver -p
+${TAVRIN_WINE_CPUS:+taskset -c $TAVRIN_WINE_CPUS} /usr/lib/wine/wineserver -p
 rc=0
-"$NATIVE/bench/program_bench" --win64 "$WIN64" --native "$NATIVE" --wine scripts/wine-run.sh "$@" || rc=$?
+${native_cpus:+taskset -c $native_cpus} "$NATIVE/bench/program_bench" --win64 "$WIN64" --native "$NATIVE" \
+  --wine scripts/wine-run.sh "$@" || rc=$?
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 exit $rc

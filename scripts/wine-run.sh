@@ -12,4 +12,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$loader" wineboot -i >/dev/null 2>&1
   "$here/scripts/wine-prefix.sh" >/dev/null 2>&1 || true
 fi
+# The benchmark keeps Wine on cores of its own.
+if [ -n "${TAVRIN_WINE_CPUS:-}" ]; then exec taskset -c "$TAVRIN_WINE_CPUS" "$loader" "$@"; fi
 exec "$loader" "$@"
