@@ -1,5 +1,6 @@
 #include "check/CheckReport.h"
 
+#include "logpanes/PaneLimits.h"
 #include "status/ReceiveTime.h"
 
 #include <cstdio>
@@ -10,8 +11,6 @@
 
 namespace
 {
-// A log pane's line holds this many UTF-16 units of a longer text.
-const size_t PANE_LINE_UNITS = 4096;
 // Tokens shown one by one before the rest is only counted.
 const size_t SHOWN_TOKENS = 8;
 
@@ -180,7 +179,7 @@ std::string PaneLine(const std::string& text)
         if ((c & 0xC0) == 0x80)
             continue;
         nUnits += c >= 0xF0 ? 2 : 1;
-        if (nUnits > PANE_LINE_UNITS)
+        if (nUnits > PANE_LINE_CHARS)
             return text.substr(0, i) + "… (" + std::to_string(text.size()) + " bytes)";
     }
     return text;

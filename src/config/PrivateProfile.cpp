@@ -1,6 +1,7 @@
 #include "config/PrivateProfile.h"
 
 #include "framework/ModulePath.h"
+#include "framework/SystemError.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -80,7 +81,15 @@ bool CPrivateProfile::SetString(const wchar_t* pszSection, const wchar_t* pszKey
             CloseHandle(hFile);
         }
     }
-    return WritePrivateProfileStringW(pszSection, pszKey, pszValue, m_strPath.c_str()) != FALSE;
+    if (!WritePrivateProfileStringW(pszSection, pszKey, pszValue, m_strPath.c_str()))
+    {
+        if (!m_bWriteFailing)
+            TraceLastError("WritePrivateProfileStringW");
+        m_bWriteFailing = true;
+        return false;
+    }
+    m_bWriteFailing = false;
+    return true;
 }
 
 // Writes only when the file does not already hold the value, so that an

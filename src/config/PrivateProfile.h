@@ -18,6 +18,11 @@ public:
     int EnsureInt(const wchar_t* pszSection, const wchar_t* pszKey, int nDefault) override;
 
     std::wstring m_strPath; // full path of the INI file
+
+private:
+    // A folder the user cannot write to fails every write, and the poll
+    // writes while disconnected: the trace says so once, until a write works.
+    bool m_bWriteFailing = false;
 };
 
 // Where the INI file lives: pszDirArg names its directory (the first

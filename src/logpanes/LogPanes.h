@@ -2,6 +2,7 @@
 
 #include "framework/ListBox.h"
 #include "framework/TabCtrl.h"
+#include "logpanes/PaneLimits.h"
 #include "res/resource.h"
 
 #include <ctime>
@@ -17,10 +18,8 @@ class CLogPanes
 public:
     enum
     {
-        MAX_LINES = 100,
-        // Longer texts are cut for display: a list box holds, draws and
-        // measures its lines whole, and a payload may be megabytes.
-        MAX_TEXT_CHARS = 4096,
+        MAX_LINES = PANE_MAX_LINES,
+        MAX_TEXT_CHARS = PANE_LINE_CHARS,
     };
     static const DWORD LIST_STYLE = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
 

@@ -1,4 +1,5 @@
 #include "config/PrivateProfile.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -123,10 +124,16 @@ TEST_F(ProfileTest, MissingDirectoryFailsQuietly)
     fs::path missing = m_dir / L"missing";
     m_profile.m_strPath = (missing / L"Tavrin.ini").wstring();
 
+    CTraceCapture trace;
     EXPECT_FALSE(m_profile.SetString(SECTION, L"ip", L"10.0.0.1"));
     EXPECT_EQ(L"127.0.0.1", m_profile.EnsureString(SECTION, L"ip", L"127.0.0.1"));
     EXPECT_EQ(60, m_profile.EnsureInt(SECTION, L"reconnect-sec", 60));
     EXPECT_FALSE(fs::exists(missing));
+    // Invisible to the user, once for the run of failures rather than at every poll.
+    const std::string text = trace.Text();
+    const size_t nFirst = text.find("WritePrivateProfileStringW failed: ");
+    EXPECT_NE(nFirst, std::string::npos) << text;
+    EXPECT_EQ(text.find("WritePrivateProfileStringW", nFirst + 1), std::string::npos) << text;
 }
 
 TEST_F(ProfileTest, MissingKeysAreWrittenBackInReadOrder)

@@ -657,7 +657,7 @@ TEST_F(FaultTest, MessagesLandWhileHiddenAndWhileTheAboutBoxIsOpen)
     EXPECT_FALSE(IsWindowVisible(hDlg));
 
     // Shown again from the program menu, then the About box from the system menu.
-    PostMessageW(hDlg, WM_COMMAND, 32771, 0);
+    PostMessageW(hDlg, WM_COMMAND, ID_SHOW_HIDE, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(hDlg) != FALSE; }));
     PostMessageW(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND hAbout = nullptr;
