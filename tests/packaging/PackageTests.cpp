@@ -88,8 +88,8 @@ std::wstring ProductInfo(const std::wstring& code, const wchar_t* property)
     return value;
 }
 
-// The "Apps & features" entry: Windows keeps it with the installer's data,
-// Wine writes an Uninstall key (in HKLM even for a per-user install).
+// The entry's Uninstall key, which Wine writes under HKLM even for a
+// per-user install; looked for under both roots.
 std::wstring UninstallValue(const std::wstring& code, const wchar_t* name)
 {
     for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
