@@ -14,7 +14,9 @@ out=$(cd "${2:-$root/dist}" && pwd)
 
 version=$(sed -n 's/^#define TAVRIN_PRODUCT_VERSION_TEXT *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
 [ -n "$version" ] || { echo "dist.sh: no TAVRIN_PRODUCT_VERSION_TEXT in src/res/Version.h" >&2; exit 1; }
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+# The files' time in the zip: the commit's, unless the caller sets one.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}
+[ -n "$epoch" ] || { echo "dist.sh: not a git checkout: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 zip_name=Tavrin-$version-win64.zip
 msi_name=Tavrin-$version-x64.msi
 
