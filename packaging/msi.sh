@@ -9,7 +9,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 out=$1 exe=$2 dll=$3 version=$4
 
-[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "msi.sh: version '$version' is not a.b.c.d" >&2; exit 1; }
+[[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)\.[0-9]+$ ]] || { echo "msi.sh: version '$version' is not a.b.c.d" >&2; exit 1; }
+# Windows Installer's limits: 255.255.65535.
+(( 10#${BASH_REMATCH[1]} <= 255 && 10#${BASH_REMATCH[2]} <= 255 && 10#${BASH_REMATCH[3]} <= 65535 )) ||
+  { echo "msi.sh: version '$version' is beyond what an MSI can hold (255.255.65535)" >&2; exit 1; }
 company=$(sed -n 's/^#define TAVRIN_COMPANY_NAME *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
 [ -n "$company" ] || { echo "msi.sh: no TAVRIN_COMPANY_NAME in src/res/Version.h" >&2; exit 1; }
 
