@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 commit=$(git -C "$root" rev-parse HEAD)
 [ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] ||
   echo "dist-check: uncommitted changes are not part of the check; it builds $commit"
-work=$(mktemp -d /tmp/tavrin-dist-check-XXXXXX)
+work=$(mktemp -d -t tavrin-dist-check-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 for side in first second-clone; do

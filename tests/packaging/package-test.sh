@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
 probe=$2
-work=$(mktemp -d /tmp/tavrin-package-XXXXXX)
+work=$(mktemp -d -t tavrin-package-XXXXXX)
 export WINEPREFIX=$work/wine WINEDEBUG=-all
 boot=
 cleanup() {
