@@ -4,19 +4,22 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN64 := build/win64
 
-.PHONY: all deps native win64 test test-native test-win64 test-fuzz fuzz run demo screenshot bench clean
+.PHONY: all deps native win64 win64-config test test-native test-win64 test-fuzz fuzz run demo screenshot bench clean
 
 all: native win64
 
+# Every build needs the dependencies; the script skips what is there.
 deps:
 	scripts/deps.sh
 
-native:
+native: deps
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(NATIVE) -j$(JOBS)
 
-win64:
+win64-config: deps
 	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+
+win64: win64-config
 	cmake --build $(WIN64) -j$(JOBS)
 
 test: deps
@@ -56,7 +59,7 @@ bench: deps all
 	TAVRIN_BENCH_PIN=off scripts/bench.sh --consumers core-wine,program --qos 0 burst
 
 clean:
-	rm -rf build
+	rm -rf build dist
 
 # tavrin-check for the robot system's developers: built natively without
 # sanitizers into build/release; `make install PREFIX=…` puts it in PREFIX/bin.
@@ -65,9 +68,20 @@ PREFIX ?= /usr/local
 .PHONY: checker install
 all: checker
 
-checker:
+checker: deps
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_SANITIZE=OFF >/dev/null
 	cmake --build $(RELEASE) -j$(JOBS) --target tavrin-check
 
 install: checker
 	cmake --install $(RELEASE) --component checker --prefix "$(PREFIX)"
+
+# The release for Windows users in dist/: the portable zip, the per-user MSI
+# and SHA256SUMS (SIGN_PFX and SIGN_PASSWORD sign them). dist-check builds
+# the commit in two fresh clones and compares the results byte for byte.
+.PHONY: dist dist-check
+dist: win64-config
+	cmake --build $(WIN64) -j$(JOBS) --target Tavrin tavrin-check TavrinSetup
+	packaging/dist.sh $(WIN64) dist
+
+dist-check: deps
+	packaging/dist-check.sh

@@ -33,6 +33,7 @@ set(TAVRIN_RC "${CMAKE_SOURCE_DIR}/src/res/Tavrin.rc")
 add_executable(Tavrin WIN32 src/framework/WinMain.cpp src/app/TavrinMain.cpp ${TAVRIN_RC})
 target_link_libraries(Tavrin PRIVATE tavrin_win)
 set_target_properties(Tavrin PROPERTIES OUTPUT_NAME Tavrin RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+tavrin_reproducible(tavrin_win Tavrin)
 
 # In-process tests of the window and its parts, the settings store and the
 # registry, with the program's resources linked in.

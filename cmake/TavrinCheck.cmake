@@ -14,6 +14,7 @@ endif()
 add_executable(tavrin-check src/check/CheckMain.cpp)
 target_link_libraries(tavrin-check PRIVATE tavrin_check)
 set_target_properties(tavrin-check PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+tavrin_reproducible(tavrin_check tavrin-check)
 install(TARGETS tavrin-check RUNTIME DESTINATION bin COMPONENT checker)
 
 # Its tests: the verdicts in-process, the program itself as a process, and

@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils
   mosquitto mosquitto-clients libmosquitto-dev libjsoncpp-dev libgtest-dev libutfcpp-dev
   fonts-nanum imagemagick
+  wixl msitools zip unzip osslsigncode openssl
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
