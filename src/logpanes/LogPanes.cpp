@@ -113,8 +113,15 @@ void CLogPanes::AppendLog(int nPane, const char* pszText)
 
 void CLogPanes::EndBatch()
 {
-    if (m_nBatch == 0 || --m_nBatch > 0 || !m_bAppended)
+    if (m_nBatch == 0 || --m_nBatch > 0)
         return;
+    if (m_nEndsSinceDrawn < DRAW_EVERY_BATCHES)
+        ++m_nEndsSinceDrawn;
+    if (!m_bAppended)
+    {
+        ReleaseAll();
+        return;
+    }
     m_bAppended = false;
 
     // The current pane's new lines are measured while it is still undrawn,
@@ -133,9 +140,18 @@ void CLogPanes::EndBatch()
             ApplyPending(i, i == m_nCoveredPane ? &toMeasure : nullptr);
     if (!toMeasure.empty())
         WidenExtent(m_listLog[m_nCoveredPane], toMeasure);
+    // Drawing a pane again costs far more than the lines it shows (its
+    // scroll bars are drawn whole, and under some themes that takes
+    // milliseconds); nobody reads thirty redraws a second.
+    if (m_nEndsSinceDrawn >= DRAW_EVERY_BATCHES)
+        ReleaseAll();
+    ShowCurrentPane();
+}
+
+void CLogPanes::ReleaseAll()
+{
     for (int i = 0; i < PANE_COUNT; ++i)
         ReleaseRedraw(i);
-    ShowCurrentPane();
 }
 
 // The pane's lines of this batch (each added to pAdded too, where given),
@@ -202,6 +218,7 @@ void CLogPanes::ReleaseRedraw(int nPane)
     if (!m_bHeld[nPane])
         return;
     m_bHeld[nPane] = false;
+    m_nEndsSinceDrawn = 0;
     m_listLog[nPane].SendMessage(WM_SETREDRAW, TRUE);
     InvalidateRect(m_listLog[nPane].GetSafeHwnd(), nullptr, TRUE);
 }
@@ -293,6 +310,7 @@ void CLogPanes::OnClear()
 {
     if (CListBox* pList = CurrentList())
         pList->ResetContent();
+    ReleaseAll(); // the user sees the command's effect at once
 }
 
 // On an empty pane this asks for line -1, which changes nothing.
@@ -300,6 +318,7 @@ void CLogPanes::OnToEnd()
 {
     if (CListBox* pList = CurrentList())
         pList->SetCurSel(pList->GetCount() - 1);
+    ReleaseAll();
 }
 
 CListBox* CLogPanes::CurrentList()

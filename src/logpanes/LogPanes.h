@@ -20,6 +20,11 @@ public:
     {
         MAX_LINES = PANE_MAX_LINES,
         MAX_TEXT_CHARS = PANE_LINE_CHARS,
+        // While lines keep coming, the shown pane is drawn at the first
+        // batch end and then at every fourth (about eight times a second at
+        // one poll every 30 ms); a batch end without lines draws what is
+        // left undrawn. Its lines are in the list at every batch end.
+        DRAW_EVERY_BATCHES = 4,
     };
     static const DWORD LIST_STYLE = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
 
@@ -43,7 +48,8 @@ public:
     // newest of them that its bound keeps, is drawn once, and the current
     // pane's extent covers every line it got. A poll that takes in hundreds
     // of messages costs one update of each pane. Calls nest; only the
-    // outermost end does the work.
+    // outermost end does the work. Callers end a batch at every poll, with
+    // lines or without.
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
 
@@ -77,6 +83,7 @@ private:
     // Redraw is held off only on a shown pane, and let go before it is hidden.
     void HoldRedraw(int nPane);
     void ReleaseRedraw(int nPane);
+    void ReleaseAll();
     static void WidenExtent(CListBox& list, const std::vector<std::wstring>& lines);
 
     CWnd& m_parent;
@@ -86,7 +93,8 @@ private:
     bool m_bAppended = false;                       // in this batch
     std::deque<SPendingLine> m_pending[PANE_COUNT]; // the newest MAX_LINES of this batch
     std::vector<SPendingLine> m_unmeasured;         // the covered pane's, dropped within the batch
-    bool m_bHeld[PANE_COUNT] = {};                  // redraw off until the batch ends
+    bool m_bHeld[PANE_COUNT] = {};                  // redraw off until the pane is drawn
+    int m_nEndsSinceDrawn = DRAW_EVERY_BATCHES;     // batch ends since the shown pane was drawn
     std::time_t m_tFormatted = -1;                  // FormatLogTime of this second, kept
     std::wstring m_strFormatted;
 };

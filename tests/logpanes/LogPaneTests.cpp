@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <regex>
 #include <string>
 
@@ -178,3 +180,37 @@ TEST_F(CDialogTest, HiddenPanesNeverGetRedrawMessagesAndStayHidden)
     for (const auto& m : recorder.Of(WM_SETREDRAW))
         EXPECT_TRUE(m.bVisible) << "WM_SETREDRAW " << m.wParam << " to a hidden pane";
 }
+
+TEST_F(CDialogTest, AStreamDrawsTheShownPaneAtEveryFourthBatchAndAQuietOneDrawsTheRest)
+{
+    auto batch = [&](int nLines) {
+        CTavrinDlg::CScreenBatch b(*m_pDlg);
+        for (int i = 0; i < nLines; ++i)
+            m_pDlg->Panes().AppendLog(PANE_GENERAL, "stream");
+    };
+    for (int i = 0; i < CLogPanes::DRAW_EVERY_BATCHES; ++i)
+        batch(0); // quiet long enough that the next line is drawn at once
+    Command(IDC_BTN_CLEAR, BN_CLICKED);
+    CMessageRecorder recorder({Pane(PANE_GENERAL)});
+    auto draws = [&] {
+        const auto all = recorder.Of(WM_SETREDRAW);
+        return static_cast<size_t>(std::count_if(all.begin(), all.end(), [](const auto& m) { return m.wParam != 0; }));
+    };
+    // batches with lines, then quiet ones: draws after each, lines after each
+    const struct { int nLines; size_t nDraws; int nCount; } steps[] = {
+        {1, 1, 1}, {2, 1, 3}, {1, 1, 4}, {1, 1, 5}, {1, 2, 6}, {1, 2, 7},
+        {0, 3, 7}, {0, 3, 7}, {1, 3, 8}, {1, 3, 9}, {1, 4, 10},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        batch(steps[i].nLines);
+        EXPECT_EQ(draws(), steps[i].nDraws) << "after batch " << i;
+        EXPECT_EQ(SendMessageW(Pane(PANE_GENERAL), LB_GETCOUNT, 0, 0), steps[i].nCount) << "after batch " << i;
+    }
+    // A command on a held pane is drawn at once.
+    batch(1);
+    const size_t nBefore = draws();
+    Command(IDC_BTN_TOEND, BN_CLICKED);
+    EXPECT_EQ(draws(), nBefore + 1);
+}
+
