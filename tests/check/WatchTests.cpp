@@ -66,19 +66,9 @@ private:
     int m_nExit = -1;
 };
 
-class WatchTest : public testing::Test
+class WatchTest : public CBrokerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_pBroker = new CTestBroker;
-        ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pBroker;
-        s_pBroker = nullptr;
-    }
     void Publish(const std::string& topic, const std::string& payload)
     {
         CTestPublisher publisher(s_pBroker->Port());
@@ -86,10 +76,7 @@ protected:
         ASSERT_TRUE(publisher.Sync());
     }
 
-    static CTestBroker* s_pBroker;
 };
-
-CTestBroker* WatchTest::s_pBroker = nullptr;
 
 TEST_F(WatchTest, ADatedVerdictLineForEachMessageAndTheCountsAtTheEnd)
 {

@@ -12,20 +12,9 @@ std::string ConnectLine(int nPort)
     return "connect(127.0.0.1:" + std::to_string(nPort) + ")";
 }
 
-// One broker for the whole group; every test has its own client.
-class ConnectionTest : public testing::Test
+class ConnectionTest : public CBrokerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_pBroker = new CTestBroker;
-        ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pBroker;
-        s_pBroker = nullptr;
-    }
     void SetUp() override
     {
         FakeTick::Set(1000);
@@ -33,12 +22,9 @@ protected:
     }
     void TearDown() override { m_service.Close(); }
 
-    static CTestBroker* s_pBroker;
     CFakeCallback m_callback;
     CRobotMqttService m_service{&m_callback, FakeTick::Now};
 };
-
-CTestBroker* ConnectionTest::s_pBroker = nullptr;
 
 TEST_F(ConnectionTest, ReadsAddressLogsItAndConnects)
 {

@@ -10,19 +10,9 @@ namespace
 typedef std::vector<std::string> Lines;
 
 // Payloads go the whole way: publisher, broker, library, intake.
-class IntakeTest : public testing::Test
+class IntakeTest : public CBrokerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_pBroker = new CTestBroker;
-        ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pBroker;
-        s_pBroker = nullptr;
-    }
     void SetUp() override
     {
         m_callback.SetInt("port", s_pBroker->Port());
@@ -41,12 +31,9 @@ protected:
         ASSERT_TRUE(PollUntil(m_service, [&] { return m_callback.Lines(LOG_SUBSCRIBE).size() > nBefore; }));
     }
 
-    static CTestBroker* s_pBroker;
     CFakeCallback m_callback;
     CRobotMqttService m_service{&m_callback, FakeTick::Now};
 };
-
-CTestBroker* IntakeTest::s_pBroker = nullptr;
 
 TEST_F(IntakeTest, TextThatIsNoJsonIsLoggedOnly)
 {

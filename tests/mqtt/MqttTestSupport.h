@@ -6,8 +6,28 @@
 #include "TestPublisher.h"
 #include "mqtt/RobotMqttService.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <thread>
+
+// One broker for a whole group of tests; every test has its own clients.
+class CBrokerSuite : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pBroker = new CTestBroker;
+        ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pBroker;
+        s_pBroker = nullptr;
+    }
+
+    inline static CTestBroker* s_pBroker = nullptr;
+};
 
 // Polls the client until done() holds or the time is up; returns done().
 template <class F>
