@@ -11,6 +11,8 @@
 // when its standard input closes or says "quit".
 #include "mqtt/SocketReady.h"
 
+#include "StreamConsumer.h"
+
 #include <mosquitto.h>
 
 #include <algorithm>
@@ -20,19 +22,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 namespace
 {
 long long g_nMessages = 0;
 std::atomic<bool> g_bQuit{false};
-
-long long NowMicros()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 void OnConnect(mosquitto* pMosq, void*, int rc)
 {
@@ -53,30 +49,19 @@ void OnMessage(mosquitto*, void*, const mosquitto_message* pMessage)
     }
 }
 
-void ReadCommands()
-{
-    char line[64];
-    while (std::fgets(line, sizeof line, stdin) && std::strncmp(line, "quit", 4) != 0)
-    {
-    }
-    g_bQuit = true;
-}
 }
 
 int main(int argc, char** argv)
 {
-    int nPort = argc > 1 ? std::atoi(argv[1]) : 0;
-    if (nPort <= 0)
-    {
-        std::fprintf(stderr, "usage: bare_stream PORT\n");
+    const int nPort = PortArgument(argc, argv, "bare_stream");
+    if (nPort == 0)
         return 2;
-    }
     mosquitto_lib_init();
     mosquitto* pMosq = mosquitto_new("bench-bare", true, nullptr);
     mosquitto_connect_callback_set(pMosq, OnConnect);
     mosquitto_message_callback_set(pMosq, OnMessage);
     int rc = mosquitto_connect(pMosq, "127.0.0.1", nPort, 60) == MOSQ_ERR_SUCCESS ? 0 : 1;
-    std::thread reader(ReadCommands);
+    std::thread reader(ReadCommands, std::ref(g_bQuit));
     while (rc == 0 && !g_bQuit)
     {
         // Waits for the socket at most a little, so that a quit is seen.

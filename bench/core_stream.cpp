@@ -13,6 +13,8 @@
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "status/StatusInterpretation.h"
 
+#include "StreamConsumer.h"
+
 #include <mosquitto.h>
 
 #include <atomic>
@@ -20,24 +22,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
-
 uint32_t Tick()
 {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
     return static_cast<uint32_t>(ms.count());
-}
-
-long long NowMicros()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 // What the window would do with each message, short of showing it.
@@ -78,30 +72,19 @@ private:
 
 std::atomic<bool> g_bQuit{false};
 
-void ReadCommands()
-{
-    char line[64];
-    while (std::fgets(line, sizeof line, stdin) && std::strncmp(line, "quit", 4) != 0)
-    {
-    }
-    g_bQuit = true;
-}
 }
 
 int main(int argc, char** argv)
 {
-    int nPort = argc > 1 ? std::atoi(argv[1]) : 0;
-    if (nPort <= 0)
-    {
-        std::fprintf(stderr, "usage: core_stream PORT\n");
+    const int nPort = PortArgument(argc, argv, "core_stream");
+    if (nPort == 0)
         return 2;
-    }
     mosquitto_lib_init();
     {
         CCoreCallback callback(nPort);
         CRobotMqttService service(&callback, Tick);
         service.Connect();
-        std::thread reader(ReadCommands);
+        std::thread reader(ReadCommands, std::ref(g_bQuit));
         auto tNext = Clock::now();
         while (!g_bQuit)
         {
