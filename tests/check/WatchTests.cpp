@@ -29,24 +29,13 @@ public:
         if (m_thread.joinable())
             Stop();
     }
-    template <class F> bool WaitFor(F done)
-    {
-        const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done())
-        {
-            if (std::chrono::steady_clock::now() > tEnd)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
-    }
     bool WaitWatching()
     {
-        return WaitFor([this] { return m_run.err.Text().find("; Ctrl+C ends\n") != std::string::npos; });
+        return WaitUntil([this] { return m_run.err.Text().find("; Ctrl+C ends\n") != std::string::npos; });
     }
     bool WaitLines(size_t n)
     {
-        return WaitFor([&] { return m_run.out.Lines().size() >= n; });
+        return WaitUntil([&] { return m_run.out.Lines().size() >= n; });
     }
     int Stop()
     {
@@ -75,7 +64,6 @@ protected:
         ASSERT_TRUE(publisher.Publish(topic, payload));
         ASSERT_TRUE(publisher.Sync());
     }
-
 };
 
 TEST_F(WatchTest, ADatedVerdictLineForEachMessageAndTheCountsAtTheEnd)
@@ -151,12 +139,12 @@ TEST_F(WatchTest, GoesOnWhenTheBrokerComesBack)
     CWatchThread watch(s_pBroker->Port());
     ASSERT_TRUE(watch.WaitWatching());
     ASSERT_TRUE(s_pBroker->Stop());
-    ASSERT_TRUE(watch.WaitFor([&] { return watch.m_run.err.Text().find("lost") != std::string::npos; }));
+    ASSERT_TRUE(WaitUntil([&] { return watch.m_run.err.Text().find("lost") != std::string::npos; }));
     ASSERT_TRUE(s_pBroker->Start()) << s_pBroker->LogText();
-    ASSERT_TRUE(watch.WaitFor([&] { return watch.m_run.err.Text().find("connected again") != std::string::npos; }))
+    ASSERT_TRUE(WaitUntil([&] { return watch.m_run.err.Text().find("connected again") != std::string::npos; }))
         << watch.m_run.err.Text();
     // Its subscription may trail the connection: publish until it arrives.
-    EXPECT_TRUE(watch.WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         Publish("server/sendMessage", GUIDE);
         return watch.m_run.out.Lines().size() >= 1;
     })) << watch.m_run.err.Text();

@@ -1,4 +1,5 @@
 #include "ProgramProbe.h"
+#include "WaitUntil.h"
 
 #include <mosquitto.h>
 
@@ -27,14 +28,7 @@ std::wstring Widen(const std::string& utf8)
 
 bool WaitFor(const std::function<bool()>& done, int nMs)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMs);
-    while (std::chrono::steady_clock::now() < end)
-    {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
+    return WaitUntil(done, std::chrono::milliseconds(nMs), std::chrono::milliseconds(50));
 }
 
 std::wstring Text(HWND hWnd)
@@ -124,6 +118,16 @@ bool CProgram::Start(const std::wstring& exe, const std::wstring& args)
 bool CProgram::WaitExit(DWORD dwMs)
 {
     return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, dwMs) == WAIT_OBJECT_0;
+}
+
+DWORD CProgram::Run(const std::wstring& exe, const std::wstring& args, DWORD dwMs)
+{
+    if (!Start(exe, args))
+        return GetLastError();
+    DWORD dwExit = WAIT_TIMEOUT;
+    if (WaitExit(dwMs))
+        GetExitCodeProcess(m_pi.hProcess, &dwExit);
+    return dwExit;
 }
 
 void CProgram::Kill()
@@ -218,8 +222,13 @@ bool CProgramTest::WriteIni(const std::string& bytes)
 
 std::string CProgramTest::ReadIni() const
 {
+    return Probe::ReadBytes(IniPath());
+}
+
+std::string Probe::ReadBytes(const std::wstring& path)
+{
     std::string bytes;
-    HANDLE hFile = CreateFileW(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return bytes;

@@ -24,6 +24,8 @@ const size_t TIME_PART = 10;
 std::wstring ExeDir();
 std::wstring Widen(const std::string& utf8);
 bool WaitFor(const std::function<bool()>& done, int nMs = 20000);
+// A file's bytes, read while another process may be writing it.
+std::string ReadBytes(const std::wstring& path);
 
 // Window text; empty when the window does not answer within a few seconds.
 std::wstring Text(HWND hWnd);
@@ -47,6 +49,9 @@ public:
 
     bool Start(const std::wstring& exe, const std::wstring& args);
     bool WaitExit(DWORD dwMs);
+    // Starts the program and waits for its end: its exit code, or the error
+    // that kept it from starting, or WAIT_TIMEOUT.
+    DWORD Run(const std::wstring& exe, const std::wstring& args, DWORD dwMs);
     bool IsRunning() { return m_pi.hProcess && !WaitExit(0); }
     void Kill();
     DWORD Pid() const { return m_pi.dwProcessId; }

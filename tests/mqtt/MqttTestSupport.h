@@ -4,6 +4,7 @@
 #include "TestBroker.h"
 #include "TestPlatform.h"
 #include "TestPublisher.h"
+#include "WaitUntil.h"
 #include "mqtt/RobotMqttService.h"
 
 #include <gtest/gtest.h>
@@ -34,17 +35,16 @@ template <class F>
 bool PollUntil(CRobotMqttService& service, F done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10), int* pnPolls = nullptr)
 {
-    const auto tEnd = std::chrono::steady_clock::now() + timeout;
-    while (!done())
-    {
-        if (std::chrono::steady_clock::now() > tEnd)
+    return WaitUntil(
+        [&] {
+            if (done())
+                return true;
+            service.Poll();
+            if (pnPolls)
+                ++*pnPolls;
             return false;
-        service.Poll();
-        if (pnPolls)
-            ++*pnPolls;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+        },
+        timeout, std::chrono::milliseconds(1));
 }
 
 // The client's subscription is in place once the library has logged the

@@ -11,7 +11,6 @@
 #include <shobjidl.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,14 +25,6 @@ std::wstring Env(const char* name)
 {
     const char* value = getenv(name);
     return value ? Widen(value) : std::wstring();
-}
-
-std::string Bytes(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 bool Exists(const std::wstring& path)
@@ -56,18 +47,9 @@ std::wstring Folder(int nCsidl)
 // msiexec's exit code, as a deployment tool sees it.
 DWORD Msiexec(const std::wstring& args)
 {
-    std::wstring cmd = L"msiexec.exe " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return GetLastError();
-    DWORD dwExit = WAIT_TIMEOUT;
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &dwExit);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return dwExit;
+    wchar_t dir[MAX_PATH] = {};
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return CProgram().Run(std::wstring(dir) + L"\\msiexec.exe", args, 120000);
 }
 
 // The installed Tavrin products, found as an upgrade finds them.
@@ -157,17 +139,22 @@ protected:
         std::vector<std::wstring> codes = Products(m_upgradeCode);
         ASSERT_EQ(codes.size(), 1u);
         const std::wstring& code = codes[0];
-        EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Tavrin");
-        EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING), version);
-        EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), m_publisher);
+        // As the installer API and as "Apps & features" read it.
+        const struct { const wchar_t *pszProperty, *pszValue; std::wstring expected; } entry[] = {
+            {INSTALLPROPERTY_INSTALLEDPRODUCTNAME, L"DisplayName", L"Tavrin"},
+            {INSTALLPROPERTY_VERSIONSTRING, L"DisplayVersion", version},
+            {INSTALLPROPERTY_PUBLISHER, L"Publisher", m_publisher},
+        };
+        for (const auto& e : entry)
+        {
+            EXPECT_EQ(ProductInfo(code, e.pszProperty), e.expected);
+            EXPECT_EQ(UninstallValue(code, e.pszValue), e.expected);
+        }
         EXPECT_TRUE(Exists(ProductInfo(code, INSTALLPROPERTY_PRODUCTICON)));
-        EXPECT_EQ(UninstallValue(code, L"DisplayName"), L"Tavrin");
-        EXPECT_EQ(UninstallValue(code, L"DisplayVersion"), version);
-        EXPECT_EQ(UninstallValue(code, L"Publisher"), m_publisher);
         EXPECT_TRUE(SamePath(UninstallValue(code, L"InstallLocation"), m_dir + L"\\"));
     }
 
-    std::string IniText() const { return Bytes(m_dir + L"\\Tavrin.ini"); }
+    std::string IniText() const { return ReadBytes(m_dir + L"\\Tavrin.ini"); }
 
     const std::wstring m_upgradeCode = Env("TAVRIN_TEST_UPGRADE_CODE");
     const std::wstring m_publisher = Env("TAVRIN_TEST_PUBLISHER");
@@ -184,7 +171,7 @@ TEST_F(Package, InstallsRunsUpgradesInPlaceAndUninstallsKeepingTheSettings)
 
     // Installed silently: the program, its shortcut and its entry.
     ASSERT_EQ(Msiexec(L"/i \"" + Env("TAVRIN_TEST_MSI") + L"\" /qn"), 0u);
-    EXPECT_EQ(Bytes(m_exe), Bytes(Env("TAVRIN_TEST_EXE")));
+    EXPECT_EQ(ReadBytes(m_exe), ReadBytes(Env("TAVRIN_TEST_EXE")));
     SShortcut sc = ReadShortcut(m_lnk);
     ASSERT_TRUE(sc.bLoaded) << m_lnk;
     EXPECT_TRUE(SamePath(sc.target, m_exe));
@@ -209,7 +196,7 @@ TEST_F(Package, InstallsRunsUpgradesInPlaceAndUninstallsKeepingTheSettings)
     // replaced under the one entry.
     ASSERT_EQ(Msiexec(L"/i \"" + Env("TAVRIN_TEST_MSI_NEXT") + L"\" /qn"), 0u);
     EXPECT_TRUE(app.WaitExit(10000)) << "the running program was not closed";
-    EXPECT_EQ(Bytes(m_exe), Bytes(Env("TAVRIN_TEST_EXE_NEXT")));
+    EXPECT_EQ(ReadBytes(m_exe), ReadBytes(Env("TAVRIN_TEST_EXE_NEXT")));
     EXPECT_TRUE(ReadShortcut(m_lnk).bLoaded);
     ASSERT_NO_FATAL_FAILURE(ExpectOneProduct(Env("TAVRIN_TEST_VERSION_NEXT")));
     const std::wstring code = Products(m_upgradeCode)[0];

@@ -1,4 +1,5 @@
 #include "TestBroker.h"
+#include "WaitUntil.h"
 
 #include "TestPlatform.h"
 
@@ -27,18 +28,6 @@ std::string ReadFile(const std::string& hostPath)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-template <class F> bool WaitFor(F done, std::chrono::milliseconds timeout)
-{
-    const auto tEnd = std::chrono::steady_clock::now() + timeout;
-    while (!done())
-    {
-        if (std::chrono::steady_clock::now() > tEnd)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 }
 
@@ -84,7 +73,7 @@ bool CTestBroker::Start()
     m_bRunning = RunScript("start");
     // The script saw the listener open; make sure it really answers.
     if (m_bRunning)
-        m_bRunning = WaitFor([this] { return TestPlatform::AcceptsConnections(m_nPort); },
+        m_bRunning = WaitUntil([this] { return TestPlatform::AcceptsConnections(m_nPort); },
                              std::chrono::seconds(10));
     // A broker that came up badly must not outlive the test.
     if (!m_bRunning)
@@ -128,7 +117,7 @@ size_t CTestBroker::LogSize() const
 
 bool CTestBroker::WaitLog(const std::string& text, size_t nFrom, int nTimeoutMs) const
 {
-    return WaitFor([&] { return ReadFile(File("mosquitto.log")).find(text, nFrom) != std::string::npos; },
+    return WaitUntil([&] { return ReadFile(File("mosquitto.log")).find(text, nFrom) != std::string::npos; },
                    std::chrono::milliseconds(nTimeoutMs));
 }
 
@@ -145,7 +134,7 @@ bool CTestBroker::RunScript(const char* command)
     fs::remove(done, ec);
     if (!TestPlatform::LaunchShell({ScriptPath(), command, m_dir}))
         return false;
-    if (!WaitFor([&] { return fs::exists(done, ec); }, std::chrono::seconds(20)))
+    if (!WaitUntil([&] { return fs::exists(done, ec); }, std::chrono::seconds(20)))
         return false;
     return ReadFile(done).compare(0, 2, "ok") == 0;
 }
