@@ -43,14 +43,19 @@ void CStatusBoard::ShowUpdate(const CStatusUpdate& update)
 {
     m_bReceived = 1;
     m_tReceive = CurrentTime();
-    UpdateReceiveTime();
+    RefreshReceiveTime(m_tReceive);
     for (const SStatusText& status : update.texts)
         SetText(FieldControlId(status.field), status.text);
 }
 
 void CStatusBoard::UpdateReceiveTime()
 {
-    m_tRefreshed = CurrentTime();
+    RefreshReceiveTime(CurrentTime());
+}
+
+void CStatusBoard::RefreshReceiveTime(std::time_t tNow)
+{
+    m_tRefreshed = tNow;
     if (m_nBatch > 0)
         m_bTimePending = true;
     else
@@ -68,7 +73,6 @@ void CStatusBoard::SetText(int nID, const std::string& text)
         return;
     }
     m_pending[i] = text;
-    m_bPending[i] = true;
 }
 
 void CStatusBoard::EndBatch()
@@ -79,22 +83,20 @@ void CStatusBoard::EndBatch()
     {
         m_bTimePending = false;
         m_pending[IDC_RECEIVE_TIME - FIRST_FIELD] = FormatReceiveTime(m_bReceived != 0, m_tReceive, m_tRefreshed);
-        m_bPending[IDC_RECEIVE_TIME - FIRST_FIELD] = true;
     }
     for (int i = 0; i < FIELD_COUNT; ++i)
-        if (m_bPending[i])
+        if (m_pending[i])
         {
-            m_bPending[i] = false;
-            Show(i, m_pending[i]);
+            Show(i, *m_pending[i]);
+            m_pending[i].reset();
         }
 }
 
 void CStatusBoard::Show(int i, const std::string& text)
 {
     std::wstring wide = Utf8ToWide(text);
-    if (m_bShown[i] && wide == m_shown[i])
+    if (m_shown[i] == wide)
         return;
     m_dlg.SetDlgItemText(FIRST_FIELD + i, wide);
     m_shown[i] = std::move(wide);
-    m_bShown[i] = true;
 }

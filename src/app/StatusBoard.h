@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 
 struct CStatusUpdate;
@@ -33,6 +34,7 @@ public:
 private:
     enum { FIRST_FIELD = IDC_ROBOT_STATUS, FIELD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };
 
+    void RefreshReceiveTime(std::time_t tNow);
     void SetText(int nID, const std::string& text);
     // Writes the field only when its text changes: each write redraws it.
     void Show(int i, const std::string& text);
@@ -43,9 +45,7 @@ private:
     std::time_t m_tRefreshed = 0; // the time of the indicator's last refresh
     CFont m_fontLarge;
     int m_nBatch = 0;
-    std::string m_pending[FIELD_COUNT]; // UTF-8, waiting for the end of the batch
-    bool m_bPending[FIELD_COUNT] = {};
+    std::optional<std::string> m_pending[FIELD_COUNT]; // UTF-8, waiting for the end of the batch
     bool m_bTimePending = false;
-    std::wstring m_shown[FIELD_COUNT]; // what each field shows
-    bool m_bShown[FIELD_COUNT] = {};
+    std::optional<std::wstring> m_shown[FIELD_COUNT]; // what each field shows
 };

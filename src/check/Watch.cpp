@@ -2,6 +2,7 @@
 
 #include "check/CheckReport.h"
 #include "check/PayloadCheck.h"
+#include "trace/DebugTrace.h"
 
 #include <cerrno>
 #include <chrono>
@@ -103,14 +104,7 @@ private:
 
     static void OnMessage(mosquitto*, void* pUser, const mosquitto_message* pMessage)
     {
-        // No exception may unwind through the library.
-        try
-        {
-            static_cast<CWatch*>(pUser)->Take(pMessage);
-        }
-        catch (...)
-        {
-        }
+        TraceExceptions("the message callback", [&] { static_cast<CWatch*>(pUser)->Take(pMessage); });
     }
 
     void Take(const mosquitto_message* pMessage)

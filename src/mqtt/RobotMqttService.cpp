@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <exception>
 #include <mosquitto.h>
 #include <string>
 
@@ -161,7 +160,7 @@ void CRobotMqttService::Log(int nKind, const char* text)
 }
 
 // The library is C code: no exception may unwind through it, so the callbacks
-// that reach the rest of the program swallow whatever comes back.
+// that reach the rest of the program stop (and trace) whatever comes back.
 
 void CRobotMqttService::OnMqttConnect(mosquitto* pMosq, void*, int rc)
 {
@@ -174,18 +173,7 @@ void CRobotMqttService::OnMqttMessage(mosquitto*, void* pUser, const mosquitto_m
 {
     CRobotMqttService* pService = static_cast<CRobotMqttService*>(pUser);
     ++pService->m_nMessages;
-    try
-    {
-        pService->OnReceive(pMessage);
-    }
-    catch (const std::exception& e)
-    {
-        DebugTrace(std::string("exception in the message callback: ") + e.what());
-    }
-    catch (...)
-    {
-        DebugTrace("exception in the message callback");
-    }
+    TraceExceptions("the message callback", [&] { pService->OnReceive(pMessage); });
 }
 
 void CRobotMqttService::OnMqttSubscribe(mosquitto*, void*, int, int, const int*)
@@ -194,16 +182,5 @@ void CRobotMqttService::OnMqttSubscribe(mosquitto*, void*, int, int, const int*)
 
 void CRobotMqttService::OnMqttLog(mosquitto*, void* pUser, int, const char* text)
 {
-    try
-    {
-        static_cast<CRobotMqttService*>(pUser)->Log(LOG_LIBRARY, text);
-    }
-    catch (const std::exception& e)
-    {
-        DebugTrace(std::string("exception in the log callback: ") + e.what());
-    }
-    catch (...)
-    {
-        DebugTrace("exception in the log callback");
-    }
+    TraceExceptions("the log callback", [&] { static_cast<CRobotMqttService*>(pUser)->Log(LOG_LIBRARY, text); });
 }
