@@ -12,8 +12,7 @@ build=$(cd "${1:-$root/build/win64}" && pwd)
 mkdir -p "${2:-$root/dist}"
 out=$(cd "${2:-$root/dist}" && pwd)
 
-version=$(sed -n 's/^#define TAVRIN_PRODUCT_VERSION_TEXT *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
-[ -n "$version" ] || { echo "dist.sh: no TAVRIN_PRODUCT_VERSION_TEXT in src/res/Version.h" >&2; exit 1; }
+version=$("$here/version-h.sh" TAVRIN_PRODUCT_VERSION_TEXT)
 # The files' time in the zip: the commit's, unless the caller sets one.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}
 [ -n "$epoch" ] || { echo "dist.sh: not a git checkout: set SOURCE_DATE_EPOCH" >&2; exit 1; }

@@ -13,8 +13,7 @@ out=$1 exe=$2 dll=$3 version=$4
 # Windows Installer's limits: 255.255.65535.
 (( 10#${BASH_REMATCH[1]} <= 255 && 10#${BASH_REMATCH[2]} <= 255 && 10#${BASH_REMATCH[3]} <= 65535 )) ||
   { echo "msi.sh: version '$version' is beyond what an MSI can hold (255.255.65535)" >&2; exit 1; }
-company=$(sed -n 's/^#define TAVRIN_COMPANY_NAME *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
-[ -n "$company" ] || { echo "msi.sh: no TAVRIN_COMPANY_NAME in src/res/Version.h" >&2; exit 1; }
+company=$("$root/packaging/version-h.sh" TAVRIN_COMPANY_NAME)
 
 # wixl takes its sources by names relative to the folder it runs in.
 stage=$(mktemp -d)

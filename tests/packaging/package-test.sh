@@ -52,7 +52,7 @@ done
 
 # A higher version for the upgrade; its program differs by a tail, so that
 # the test sees which file was installed.
-version=$(sed -n 's/^#define TAVRIN_PRODUCT_VERSION_TEXT *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
+version=$("$root/packaging/version-h.sh" TAVRIN_PRODUCT_VERSION_TEXT)
 IFS=. read -r major minor patch revision <<< "$version"
 next=$major.$minor.$((patch + 1)).$revision
 mkdir "$work/next"
@@ -62,7 +62,7 @@ mkdir "$work/next"
 wait "$boot"
 boot=
 export TAVRIN_TEST_UPGRADE_CODE=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^UpgradeCode\t//p')
-export TAVRIN_TEST_PUBLISHER=$(sed -n 's/^#define TAVRIN_COMPANY_NAME *"\(.*\)"$/\1/p' "$root/src/res/Version.h")
+export TAVRIN_TEST_PUBLISHER=$("$root/packaging/version-h.sh" TAVRIN_COMPANY_NAME)
 export TAVRIN_TEST_MSI=$(winpath "$msi") TAVRIN_TEST_EXE=$(winpath "$build/Tavrin.exe") TAVRIN_TEST_VERSION=${version%.*}
 export TAVRIN_TEST_MSI_NEXT=$(winpath "$work/next/Tavrin-next.msi") TAVRIN_TEST_EXE_NEXT=$(winpath "$work/next/Tavrin.exe")
 export TAVRIN_TEST_VERSION_NEXT=${next%.*}
