@@ -5,6 +5,7 @@ set(TAVRIN_CORE_SOURCES
   ${TAVRIN_ROOT}/src/status/MessageEnvelope.cpp
   ${TAVRIN_ROOT}/src/status/ReceiveTime.cpp
   ${TAVRIN_ROOT}/src/status/StatusInterpretation.cpp
+  ${TAVRIN_ROOT}/src/mqtt/LinkFailure.cpp
   ${TAVRIN_ROOT}/src/mqtt/MessageIntake.cpp
   ${TAVRIN_ROOT}/src/mqtt/PollVariant.cpp
   ${TAVRIN_ROOT}/src/mqtt/RobotMqttService.cpp

@@ -120,6 +120,13 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_TIMER:
         OnTimer(wParam);
         return true;
+    case WM_POWERBROADCAST:
+        // After sleep the connection may be dead without a word from the
+        // network: test it now rather than at the keep-alive.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            m_mqtt.CheckNow();
+        result = TRUE;
+        return true;
     case WM_NOTIFY:
     {
         NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
@@ -179,6 +186,11 @@ void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
     }
     if (nIDEvent == IDT_RECEIVE_TIME)
         m_board.UpdateReceiveTime();
+}
+
+void CTavrinDlg::OnOK()
+{
+    // Enter on a list box comes here; the monitor ends only through "종료".
 }
 
 void CTavrinDlg::OnCancel()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mqtt/LinkFailure.h"
+
 #include <cstdint>
 
 struct mosquitto;
@@ -25,6 +27,9 @@ public:
     // false: one loop call per poll. Only the benchmark turns draining off.
     void SetDrain(bool bDrain) { m_bDrain = bDrain; }
     bool IsConnected() const { return m_bConnected; }
+    bool IsAttempting() const { return false; }
+    ELinkFailure LastFailure() const { return m_bConnected ? LINK_FAIL_NONE : LINK_FAIL_NO_ANSWER; }
+    void CheckNow() {}
 
 private:
     static void OnMqttConnect(mosquitto* pMosq, void* pUser, int rc);
