@@ -9,6 +9,9 @@ namespace Link
 constexpr const char TOPIC_MESSAGE[] = "server/sendMessage";
 constexpr const char TOPIC_FILTER[] = "server/#";
 constexpr int SUBSCRIBE_QOS = 1;
+// Unsubscribed to test the link after a resume: nobody holds it, so the
+// broker's answer changes nothing.
+constexpr const char CHECK_FILTER[] = "server/tavrin-link-check";
 
 // Members of the message's envelope.
 constexpr const char MEMBER_REQUEST[] = "request";

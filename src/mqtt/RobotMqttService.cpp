@@ -1,5 +1,8 @@
 #include "mqtt/RobotMqttService.h"
 
+#include "mqtt/ClientId.h"
+#include "mqtt/LinkFacts.h"
+#include "mqtt/NameLookup.h"
 #include "mqtt/PollVariant.h"
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "mqtt/SocketReady.h"
@@ -9,16 +12,14 @@
 #include <chrono>
 #include <cstdio>
 #include <mosquitto.h>
-#include <string>
 
 namespace
 {
-const char SECTION[] = "RobotMqttService";
-const int KEEPALIVE_SEC = 60;
-
 // The longest a poll may hold the user-interface thread while it takes in the
 // messages that are already waiting.
 const std::chrono::milliseconds DRAIN_BUDGET(20);
+
+const std::string LIMIT_TEXT = "within " + std::to_string(Link::ATTEMPT_LIMIT_MS / 1000) + " s";
 
 // Clears the in-poll flag on every way out of Poll.
 class CPollScope
@@ -30,6 +31,15 @@ public:
 private:
     bool& m_bInPoll;
 };
+
+// A library result in words; for MOSQ_ERR_ERRNO the system's text of the
+// errno that the library left.
+std::string LibraryErrorText(int rc, int nErrno)
+{
+    if (rc == MOSQ_ERR_ERRNO && nErrno != 0)
+        return SystemErrorText(nErrno);
+    return mosquitto_strerror(rc);
+}
 }
 
 CRobotMqttService::CRobotMqttService(CRobotMqttServiceCallback* pCallback, PFN_TICK pfnTick)
@@ -37,68 +47,213 @@ CRobotMqttService::CRobotMqttService(CRobotMqttServiceCallback* pCallback, PFN_T
 {
 }
 
+// Does no library work: the owner calls Close first.
+CRobotMqttService::~CRobotMqttService() = default;
+
 void CRobotMqttService::Connect()
 {
-    if (m_pMosq)
+    if (m_eState != STATE_NONE)
         return;
-    m_pMosq = mosquitto_new("tavrin", true, this);
-    if (!m_pMosq)
+    // Read before the instance exists: the library takes it at creation.
+    m_clientId = m_pCallback->GetConfigString(Link::SECTION, Link::KEY_CLIENT_ID, Link::DEFAULT_CLIENT_ID);
+    if (m_clientId.empty())
+        m_clientId = DefaultClientId();
+    if (!CreateInstance())
         return;
 
+    m_host = m_pCallback->GetConfigString(Link::SECTION, Link::KEY_HOST, Link::DEFAULT_HOST);
+    m_nPort = m_pCallback->GetConfigInt(Link::SECTION, Link::KEY_PORT, Link::DEFAULT_PORT);
+
+    char szLine[1024];
+    std::snprintf(szLine, sizeof szLine, "connect(%s:%d)", m_host.c_str(), m_nPort);
+    m_pCallback->AddLog(LOG_MQTT, szLine);
+
+    m_bFirstAttempt = true;
+    StartAttempt();
+}
+
+bool CRobotMqttService::CreateInstance()
+{
+    m_pMosq = mosquitto_new(m_clientId.c_str(), Link::CLEAN_SESSION, this);
+    if (!m_pMosq)
+        return false;
     mosquitto_log_callback_set(m_pMosq, OnMqttLog);
     mosquitto_connect_callback_set(m_pMosq, OnMqttConnect);
     mosquitto_message_callback_set(m_pMosq, OnMqttMessage);
     mosquitto_subscribe_callback_set(m_pMosq, OnMqttSubscribe);
-
-    std::string host = m_pCallback->GetConfigString(SECTION, "ip", "127.0.0.1");
-    int nPort = m_pCallback->GetConfigInt(SECTION, "port", 1883);
-
-    char szLine[1024];
-    std::snprintf(szLine, sizeof szLine, "connect(%s:%d)", host.c_str(), nPort);
-    m_pCallback->AddLog(LOG_MQTT, szLine);
-
-    if (mosquitto_connect(m_pMosq, host.c_str(), nPort, KEEPALIVE_SEC) == MOSQ_ERR_SUCCESS)
-    {
-        m_bConnected = true;
-        m_pCallback->AddLog(LOG_MQTT, "connection success");
-    }
-    else
-    {
-        m_bConnected = false;
-        m_dwFailTick = m_pfnTick();
-        m_pCallback->AddLog(LOG_MQTT, "connection fail");
-    }
+    mosquitto_unsubscribe_callback_set(m_pMosq, OnMqttUnsubscribe);
+    return true;
 }
 
 void CRobotMqttService::Poll()
 {
     // Nested modal loops (a message box, a popup menu) go on dispatching
     // timers; a poll from inside a callback of this poll would re-enter the library.
-    if (!m_pMosq || m_bInPoll)
+    if (m_eState == STATE_NONE || m_bInPoll)
         return;
     CPollScope scope(m_bInPoll);
-    if (m_bConnected)
+    switch (m_eState)
+    {
+    case STATE_ATTEMPT:
+        PollAttempt();
+        break;
+    case STATE_CONNECTED:
         PollConnected();
-    else
+        break;
+    case STATE_WAITING:
         PollWaiting();
+        break;
+    case STATE_NONE:
+        break;
+    }
+}
+
+void CRobotMqttService::StartAttempt()
+{
+    m_eState = STATE_ATTEMPT;
+    m_ePhase = PHASE_LOOKUP;
+    m_dwAttemptTick = m_pfnTick();
+    m_nConnack = -1;
+    m_addresses.clear();
+    m_nAddress = 0;
+    m_lastCause.clear();
+    if (!m_pMosq && !CreateInstance())
+    {
+        EndAttempt(LINK_FAIL_UNREACHABLE, "cannot create the MQTT client");
+        return;
+    }
+    // A lookup that has not answered yet goes on for this attempt too, rather
+    // than one more thread waiting on a silent resolver.
+    if (!m_pLookup || m_pLookup->IsDone())
+        m_pLookup = CNameLookup::Start(m_host);
+    PollAttempt();
+}
+
+// One step of the attempt per poll, never waiting: the lookup's answer, then
+// the TCP connect to each address in turn, then the broker's CONNACK.
+void CRobotMqttService::PollAttempt()
+{
+    const bool bLate = m_pfnTick() - m_dwAttemptTick > static_cast<uint32_t>(Link::ATTEMPT_LIMIT_MS);
+    if (m_ePhase == PHASE_LOOKUP)
+    {
+        if (!m_pLookup->IsDone())
+        {
+            if (bLate)
+                EndAttempt(LINK_FAIL_NO_ANSWER, "name lookup of " + m_host + ": no answer " + LIMIT_TEXT);
+            return;
+        }
+        m_addresses = m_pLookup->Addresses();
+        if (m_addresses.empty())
+        {
+            EndAttempt(LINK_FAIL_LOOKUP, "name lookup of " + m_host + " failed: " + m_pLookup->Error());
+            return;
+        }
+        if (!ConnectNextAddress())
+            return;
+    }
+
+    if (m_ePhase == PHASE_TCP)
+    {
+        int nError = 0;
+        switch (ProbeConnect(mosquitto_socket(m_pMosq), nError))
+        {
+        case SOCKET_CONNECTING:
+            if (bLate)
+                EndAttempt(LINK_FAIL_NO_ANSWER, "no answer from " + Where() + " " + LIMIT_TEXT);
+            return;
+        case SOCKET_FAILED:
+            m_lastCause = Where() + ": " + SystemErrorText(nError);
+            ++m_nAddress;
+            ConnectNextAddress();
+            return;
+        case SOCKET_CONNECTED:
+            m_ePhase = PHASE_CONNACK;
+            break;
+        }
+    }
+
+    // The library sends CONNECT once the socket is writable and hands the
+    // broker's answer to OnMqttConnect from inside this call.
+    errno = 0;
+    const int rc = mosquitto_loop(m_pMosq, 0, 1);
+    const int nErrno = errno;
+    if (m_nConnack == 0)
+    {
+        m_eState = STATE_CONNECTED;
+        m_eFailure = LINK_FAIL_NONE;
+        m_lastCause.clear();
+        m_pCallback->AddLog(LOG_MQTT, m_bFirstAttempt ? "connection success" : "reconnect success");
+        m_bFirstAttempt = false;
+    }
+    else if (m_nConnack > 0)
+        EndAttempt(ConnackFailure(m_nConnack), ConnackText(m_nConnack));
+    else if (rc != MOSQ_ERR_SUCCESS)
+        EndAttempt(LINK_FAIL_UNREACHABLE, Where() + " closed before the broker answered: " + LibraryErrorText(rc, nErrno));
+    else if (bLate)
+        EndAttempt(LINK_FAIL_NO_ANSWER, "no answer from the broker at " + Where() + " " + LIMIT_TEXT);
+}
+
+// Starts the connect to the next address; when none is left the attempt has
+// failed with the last address's cause.
+bool CRobotMqttService::ConnectNextAddress()
+{
+    for (; m_nAddress < m_addresses.size(); ++m_nAddress)
+    {
+        errno = 0;
+        int rc = mosquitto_connect_bind_async(m_pMosq, m_addresses[m_nAddress].c_str(), m_nPort, Link::KEEPALIVE_SEC,
+                                              nullptr);
+        if (rc == MOSQ_ERR_SUCCESS)
+        {
+            m_ePhase = PHASE_TCP;
+            return true;
+        }
+        m_lastCause = Where() + ": " + LibraryErrorText(rc, errno);
+    }
+    EndAttempt(LINK_FAIL_UNREACHABLE, m_lastCause.empty() ? "no address for " + m_host : m_lastCause);
+    return false;
+}
+
+// The one way out of a failed attempt: the fixed line, then its cause.
+void CRobotMqttService::EndAttempt(ELinkFailure eFailure, const std::string& cause)
+{
+    // The instance goes with its socket, whatever state the attempt left it in.
+    if (m_pMosq)
+    {
+        mosquitto_destroy(m_pMosq);
+        m_pMosq = nullptr;
+    }
+    m_eState = STATE_WAITING;
+    m_eFailure = eFailure;
+    // Read after the attempt, so the next pause counts from its end.
+    m_dwFailTick = m_pfnTick();
+    m_pCallback->AddLog(LOG_MQTT, m_bFirstAttempt ? "connection fail" : "reconnect fail");
+    m_pCallback->AddLog(LOG_MQTT, cause);
+    m_bFirstAttempt = false;
 }
 
 void CRobotMqttService::PollConnected()
 {
+    if (m_nCheckMid != 0 && m_pfnTick() - m_dwCheckTick > static_cast<uint32_t>(Link::ATTEMPT_LIMIT_MS))
+    {
+        LoseConnection("no answer to the link check " + LIMIT_TEXT);
+        return;
+    }
     // One pass of the library's loop, as every poll makes it: it waits for
     // nothing, reads a packet if one has come, sends what is queued, keeps the
     // connection alive, and is the call that reports the lost connection.
     const unsigned nBefore = m_nMessages;
+    errno = 0;
     int rc = mosquitto_loop(m_pMosq, 0, 1);
     if (rc == MOSQ_ERR_NO_CONN)
     {
-        m_bConnected = false;
-        m_dwFailTick = m_pfnTick();
-        m_pCallback->AddLog(LOG_MQTT, "connection lost");
+        LoseConnection(m_lastCause.empty() ? mosquitto_strerror(MOSQ_ERR_CONN_LOST) : m_lastCause);
         return;
     }
     // Other errors (the connection just lost among them) are left to a
-    // later poll, which gets MOSQ_ERR_NO_CONN once the connection is gone.
+    // later poll, which gets MOSQ_ERR_NO_CONN once the connection is gone;
+    // the first one is the cause that it will give.
+    if (rc != MOSQ_ERR_SUCCESS && m_lastCause.empty())
+        m_lastCause = LibraryErrorText(rc, errno);
     // Without a message in that pass the line is quiet: no further read.
     if (rc != MOSQ_ERR_SUCCESS || !m_bDrain || m_nMessages == nBefore)
         return;
@@ -121,37 +276,72 @@ void CRobotMqttService::PollConnected()
     }
 }
 
+void CRobotMqttService::LoseConnection(const std::string& cause)
+{
+    mosquitto_destroy(m_pMosq);
+    m_pMosq = nullptr;
+    m_eState = STATE_WAITING;
+    m_eFailure = LINK_FAIL_LOST;
+    m_dwFailTick = m_pfnTick();
+    // A loss found by the link check after a resume is tried again at once.
+    if (m_nCheckMid != 0)
+        m_bAttemptNow = true;
+    m_nCheckMid = 0;
+    m_lastCause.clear();
+    m_pCallback->AddLog(LOG_MQTT, "connection lost");
+    m_pCallback->AddLog(LOG_MQTT, cause);
+}
+
 void CRobotMqttService::PollWaiting()
 {
-    int nSeconds = m_pCallback->GetConfigInt(SECTION, "reconnect-sec", 60);
-    // Elapsed ticks rather than tick values, so that a pause across the wrap
-    // of the 32-bit counter still ends. A negative pause means no pause at all.
-    uint32_t dwElapsed = m_pfnTick() - m_dwFailTick;
-    if (nSeconds >= 0 && dwElapsed <= static_cast<uint64_t>(nSeconds) * 1000)
-        return;
+    if (!m_bAttemptNow)
+    {
+        int nSeconds = m_pCallback->GetConfigInt(Link::SECTION, Link::KEY_RECONNECT_SEC, Link::DEFAULT_RECONNECT_SEC);
+        // Elapsed ticks rather than tick values, so that a pause across the wrap
+        // of the 32-bit counter still ends. A negative pause means no pause at all.
+        uint32_t dwElapsed = m_pfnTick() - m_dwFailTick;
+        if (nSeconds >= 0 && dwElapsed <= static_cast<uint64_t>(nSeconds) * 1000)
+            return;
+    }
+    m_bAttemptNow = false;
+    StartAttempt();
+}
 
-    if (mosquitto_reconnect(m_pMosq) == MOSQ_ERR_SUCCESS)
-    {
-        m_bConnected = true;
-        m_pCallback->AddLog(LOG_MQTT, "reconnect success");
-    }
-    else
-    {
-        m_bConnected = false;
-        // Read after the attempt, so the next pause counts from its end.
-        m_dwFailTick = m_pfnTick();
-        m_pCallback->AddLog(LOG_MQTT, "reconnect fail");
-    }
+void CRobotMqttService::CheckNow()
+{
+    if (m_eState == STATE_WAITING)
+        m_bAttemptNow = true;
+    if (m_eState != STATE_CONNECTED || m_nCheckMid != 0)
+        return;
+    // Any answer proves the link; an UNSUBSCRIBE of a filter that nobody
+    // holds is answered by every broker and changes nothing.
+    int nMid = 0;
+    if (mosquitto_unsubscribe(m_pMosq, &nMid, Link::CHECK_FILTER) != MOSQ_ERR_SUCCESS)
+        nMid = -1; // the loop will tell what happened; the check's limit still holds
+    m_nCheckMid = nMid;
+    m_dwCheckTick = m_pfnTick();
 }
 
 void CRobotMqttService::Close()
 {
-    if (!m_pMosq)
-        return;
-    mosquitto_disconnect(m_pMosq);
-    m_bConnected = false;
-    mosquitto_destroy(m_pMosq);
-    m_pMosq = nullptr;
+    if (m_pMosq)
+    {
+        if (m_eState == STATE_CONNECTED)
+            mosquitto_disconnect(m_pMosq);
+        mosquitto_destroy(m_pMosq);
+        m_pMosq = nullptr;
+    }
+    m_eState = STATE_NONE;
+    m_pLookup.reset();
+}
+
+std::string CRobotMqttService::Where() const
+{
+    if (m_nAddress >= m_addresses.size())
+        return m_host + ":" + std::to_string(m_nPort);
+    const std::string& address = m_addresses[m_nAddress];
+    const bool bV6 = address.find(':') != std::string::npos;
+    return (bV6 ? "[" + address + "]" : address) + ":" + std::to_string(m_nPort);
 }
 
 void CRobotMqttService::Log(int nKind, const char* text)
@@ -162,11 +352,12 @@ void CRobotMqttService::Log(int nKind, const char* text)
 // The library is C code: no exception may unwind through it, so the callbacks
 // that reach the rest of the program stop (and trace) whatever comes back.
 
-void CRobotMqttService::OnMqttConnect(mosquitto* pMosq, void*, int rc)
+void CRobotMqttService::OnMqttConnect(mosquitto* pMosq, void* pUser, int rc)
 {
+    static_cast<CRobotMqttService*>(pUser)->m_nConnack = rc;
     // The session is clean: every accepted connection needs the subscription again.
     if (rc == 0)
-        mosquitto_subscribe(pMosq, nullptr, "server/#", 1);
+        mosquitto_subscribe(pMosq, nullptr, Link::TOPIC_FILTER, Link::SUBSCRIBE_QOS);
 }
 
 void CRobotMqttService::OnMqttMessage(mosquitto*, void* pUser, const mosquitto_message* pMessage)
@@ -176,8 +367,23 @@ void CRobotMqttService::OnMqttMessage(mosquitto*, void* pUser, const mosquitto_m
     TraceExceptions("the message callback", [&] { pService->OnReceive(pMessage); });
 }
 
-void CRobotMqttService::OnMqttSubscribe(mosquitto*, void*, int, int, const int*)
+void CRobotMqttService::OnMqttSubscribe(mosquitto*, void* pUser, int, int nQos, const int* pGranted)
 {
+    // The broker grants 0x80 for a filter that it refuses (an ACL, say):
+    // connected, but nothing will come.
+    for (int i = 0; i < nQos; ++i)
+        if (pGranted[i] < 0 || pGranted[i] > 2)
+            TraceExceptions("the subscribe callback", [&] {
+                static_cast<CRobotMqttService*>(pUser)->Log(
+                    LOG_MQTT, (std::string("subscription refused: ") + Link::TOPIC_FILTER).c_str());
+            });
+}
+
+void CRobotMqttService::OnMqttUnsubscribe(mosquitto*, void* pUser, int mid)
+{
+    CRobotMqttService* pService = static_cast<CRobotMqttService*>(pUser);
+    if (mid == pService->m_nCheckMid)
+        pService->m_nCheckMid = 0;
 }
 
 void CRobotMqttService::OnMqttLog(mosquitto*, void* pUser, int, const char* text)

@@ -1,5 +1,9 @@
 #include "MqttTestSupport.h"
 
+#include "mqtt/ClientId.h"
+#include "mqtt/SocketReady.h"
+
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <json/value.h>
 
@@ -26,13 +30,27 @@ protected:
     CRobotMqttService m_service{&m_callback, FakeTick::Now};
 };
 
-TEST_F(ConnectionTest, ReadsAddressLogsItAndConnects)
+TEST_F(ConnectionTest, ReadsAddressLogsItAndConnectsOnceTheBrokerAccepts)
 {
     m_service.Connect();
+    EXPECT_EQ(m_callback.m_reads, Lines({"RobotMqttService/client-id", "RobotMqttService/ip", "RobotMqttService/port"}));
+    // The attempt goes on in the polls: nothing is a success before CONNACK.
+    EXPECT_EQ(m_callback.Lines(LOG_MQTT), Lines({ConnectLine(s_pBroker->Port())}));
+    ASSERT_TRUE(FinishAttempt(m_service));
 
-    EXPECT_EQ(m_callback.m_reads, Lines({"RobotMqttService/ip", "RobotMqttService/port"}));
     EXPECT_EQ(m_callback.Lines(LOG_MQTT), Lines({ConnectLine(s_pBroker->Port()), "connection success"}));
     EXPECT_TRUE(m_service.IsConnected());
+    EXPECT_EQ(m_service.LastFailure(), LINK_FAIL_NONE);
+    EXPECT_EQ(m_service.ClientId(), DefaultClientId());
+}
+
+TEST_F(ConnectionTest, AFixedClientIdFromTheSettingsReachesTheBroker)
+{
+    m_callback.SetString("client-id", "ward-3");
+    size_t nLog = s_pBroker->LogSize();
+    m_service.Connect();
+    ASSERT_TRUE(WaitSubscribed(m_service, m_callback));
+    EXPECT_TRUE(s_pBroker->WaitLog("ward-3 1 server/#", nLog, 5000)) << s_pBroker->LogText();
 }
 
 TEST_F(ConnectionTest, ReceivesEveryTopicUnderServerOnly)
@@ -87,7 +105,7 @@ TEST_F(ConnectionTest, NothingHappensWithoutAnInstance)
     EXPECT_EQ(m_callback.m_reads.size(), nReads);
 }
 
-TEST(ConnectionWithoutBroker, LogsFailAndWaits)
+TEST(ConnectionWithoutBroker, LogsFailWithItsCauseAndWaits)
 {
     FakeTick::Set(1000);
     CFakeCallback callback;
@@ -97,13 +115,16 @@ TEST(ConnectionWithoutBroker, LogsFailAndWaits)
     CRobotMqttService service(&callback, FakeTick::Now);
 
     service.Connect();
-    EXPECT_EQ(callback.Lines(LOG_MQTT), Lines({ConnectLine(nPort), "connection fail"}));
+    ASSERT_TRUE(FinishAttempt(service));
+    EXPECT_EQ(callback.Lines(LOG_MQTT), Lines({ConnectLine(nPort), "connection fail",
+                                               "127.0.0.1:" + std::to_string(nPort) + ": " + SystemErrorText(ECONNREFUSED)}));
     EXPECT_FALSE(service.IsConnected());
+    EXPECT_EQ(service.LastFailure(), LINK_FAIL_UNREACHABLE);
 
     // Waiting: the pause is read, nothing else happens.
     service.Poll();
     EXPECT_EQ(callback.CountReads("reconnect-sec"), 1);
-    EXPECT_EQ(callback.Lines(LOG_MQTT).size(), 2u);
+    EXPECT_EQ(callback.Lines(LOG_MQTT).size(), 3u);
     service.Close();
 }
 
@@ -123,21 +144,25 @@ TEST(ConnectionAcrossRestart, ReconnectsAndSubscribesAgain)
 
     ASSERT_TRUE(broker.Stop());
     ASSERT_TRUE(PollUntil(service, [&] { return callback.CountLines(LOG_MQTT, "connection lost") == 1; }));
-    // The poll that noticed the loss neither waited nor reconnected.
-    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "connection lost");
+    // The poll that noticed the loss neither waited nor reconnected; the
+    // cause follows the fixed line.
+    EXPECT_EQ(callback.Lines(LOG_MQTT).end()[-2], "connection lost");
     EXPECT_EQ(callback.CountReads("reconnect-sec"), 0);
     EXPECT_FALSE(service.IsConnected());
+    EXPECT_EQ(service.LastFailure(), LINK_FAIL_LOST);
 
     FakeTick::Set(6000);
     service.Poll();
-    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "connection lost");
+    EXPECT_EQ(callback.Lines(LOG_MQTT).end()[-2], "connection lost");
     FakeTick::Set(6001);
     service.Poll();
-    EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "reconnect fail");
+    ASSERT_TRUE(FinishAttempt(service));
+    EXPECT_EQ(callback.Lines(LOG_MQTT).end()[-2], "reconnect fail");
 
     ASSERT_TRUE(broker.Start()) << broker.LogText();
     FakeTick::Set(7002);
     service.Poll();
+    ASSERT_TRUE(FinishAttempt(service));
     EXPECT_EQ(callback.Lines(LOG_MQTT).back(), "reconnect success");
     EXPECT_TRUE(service.IsConnected());
     ASSERT_TRUE(WaitSubscribed(service, callback, 2));

@@ -47,6 +47,12 @@ bool PollUntil(CRobotMqttService& service, F done,
         timeout, std::chrono::milliseconds(1));
 }
 
+// Polls until the attempt under way has ended, in success or failure.
+inline bool FinishAttempt(CRobotMqttService& service)
+{
+    return PollUntil(service, [&] { return !service.IsAttempting(); });
+}
+
 // The client's subscription is in place once the library has logged the
 // broker's answer to it.
 inline bool WaitSubscribed(CRobotMqttService& service, CFakeCallback& callback, int nTimes = 1)

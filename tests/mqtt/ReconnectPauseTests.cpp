@@ -15,12 +15,14 @@ protected:
         m_callback.SetInt("port", TestPlatform::FreeLoopbackPort());
         m_callback.SetInt("reconnect-sec", nSeconds);
         m_service.Connect();
+        ASSERT_TRUE(FinishAttempt(m_service));
         ASSERT_EQ(m_callback.CountLines(LOG_MQTT, "connection fail"), 1);
     }
     int AttemptsAfterPollAt(uint32_t dwTick)
     {
         FakeTick::Set(dwTick);
         m_service.Poll();
+        FinishAttempt(m_service);
         return m_callback.CountLines(LOG_MQTT, "reconnect fail");
     }
     void TearDown() override { m_service.Close(); }

@@ -66,6 +66,12 @@ CTestBroker::~CTestBroker()
     fs::remove_all(TestPlatform::HostPath(m_dir), ec);
 }
 
+void CTestBroker::AddConfig(const std::string& lines)
+{
+    std::ofstream conf(File("mosquitto.conf"), std::ios::binary | std::ios::app);
+    conf << lines << "\n";
+}
+
 bool CTestBroker::Start()
 {
     if (m_bRunning)

@@ -12,6 +12,11 @@ public:
     CTestBroker(const CTestBroker&) = delete;
     CTestBroker& operator=(const CTestBroker&) = delete;
 
+    // Lines added to the broker's configuration, for the next Start. A file
+    // that the lines name (a password file, an ACL) goes in Dir().
+    void AddConfig(const std::string& lines);
+    const std::string& Dir() const { return m_dir; }
+
     // Both wait until the broker accepts connections, or is gone.
     bool Start();
     bool Stop();
