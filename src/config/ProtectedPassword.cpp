@@ -33,7 +33,8 @@ std::string Base64Encode(const std::vector<unsigned char>& bytes)
     return text;
 }
 
-// Strict: whole quads, padding only at the end, no stray characters.
+// Strict: whole quads, padding only at the end, no stray characters, no
+// stray bits before the padding; so each text has one meaning.
 bool Base64Decode(const std::string& text, std::vector<unsigned char>& bytes)
 {
     bytes.clear();
@@ -51,6 +52,8 @@ bool Base64Decode(const std::string& text, std::vector<unsigned char>& bytes)
                 return false;
             v |= static_cast<unsigned>(s) << (18 - 6 * k);
         }
+        if ((nPad == 1 && (v & 0xFF)) || (nPad == 2 && (v & 0xFFFF)))
+            return false;
         bytes.push_back(static_cast<unsigned char>(v >> 16));
         if (nPad < 2)
             bytes.push_back(static_cast<unsigned char>(v >> 8));

@@ -13,7 +13,8 @@ std::vector<unsigned char> Bytes(const std::string& text)
 
 TEST(ProtectedPasswordTest, Base64RoundTripsEveryLengthAndRefusesWhatIsNotStrict)
 {
-    for (const std::string& text : {"", "a", "ab", "abc", "abcd", "\xff\x00\x10 é"})
+    using namespace std::string_literals;
+    for (const std::string& text : {""s, "a"s, "ab"s, "abc"s, "abcd"s, "\xff\x00\x10 é"s})
     {
         std::vector<unsigned char> back;
         ASSERT_TRUE(Base64Decode(Base64Encode(Bytes(text)), back)) << text;
@@ -24,7 +25,7 @@ TEST(ProtectedPasswordTest, Base64RoundTripsEveryLengthAndRefusesWhatIsNotStrict
     std::vector<unsigned char> bytes;
     for (const std::string& bad : {std::string("YQ="), std::string("Y==="), std::string("=YQ="),
                                    std::string("YQ==YQ=="), std::string("YW-j"), std::string("YW j"),
-                                   std::string("YWJj\n"), std::string("Y\0Jj", 4)})
+                                   std::string("YWJj\n"), std::string("YR=="), std::string("Y\0Jj", 4)})
         EXPECT_FALSE(Base64Decode(bad, bytes)) << bad;
 }
 
@@ -60,7 +61,9 @@ TEST(ProtectedPasswordTest, EachStoredValueAndWhatComesOfIt)
         EXPECT_EQ(c.bReplaced, !read.replacement.empty());
         EXPECT_NE(std::string::npos, read.error.find(c.pszError)) << read.error;
         if (c.bReplaced)
+        {
             EXPECT_EQ(c.password, ReadPasswordSetting(read.replacement).password);
+        }
     }
 }
 }
