@@ -4,7 +4,6 @@
 #include "config/ProtectedPassword.h"
 #include "mqtt/LinkFacts.h"
 
-#include <cstdlib>
 
 namespace
 {
@@ -72,10 +71,8 @@ TEST_F(SecureLinkTest, ConnectsWithTheCaFileSignsInAndTakesMessages)
     EXPECT_EQ("connection success", lines.at(1));
     ASSERT_TRUE(WaitSubscribed(m_service, m_callback)) << AllText();
 
-    const std::string publish = "mosquitto_pub -q 1 -h localhost -p " + std::to_string(s_pBroker->Port()) +
-                                " --cafile " + s_pBroker->HostFile("ca.crt") + " -u robot -P '" + PASSWORD +
-                                "' -t server/sendMessage -m '{\"id\":1}'";
-    ASSERT_EQ(0, std::system(publish.c_str()));
+    CTestPublisher robot(s_pBroker->Port(), s_pBroker->HostFile("ca.crt"));
+    ASSERT_TRUE(robot.Publish(Link::TOPIC_MESSAGE, "{\"id\":1}") && robot.Sync());
     EXPECT_TRUE(PollUntil(m_service, [&] { return m_callback.m_nMessages == 1; })) << AllText();
 }
 

@@ -51,7 +51,7 @@ CNF
     mosquitto_passwd -b passwd tavrin "s3cret pass" || return 1
     mosquitto_passwd -b passwd nosy "s3cret pass" || return 1
     mosquitto_passwd -b passwd robot "s3cret pass" || return 1
-    printf 'user tavrin\ntopic read server/#\n\nuser nosy\ntopic read other/#\n\nuser robot\ntopic write server/#\n' > acl
+    printf 'user tavrin\ntopic read server/#\n\nuser nosy\ntopic read other/#\n\nuser robot\ntopic write server/#\ntopic write tavrin-test/#\n' > acl
     chmod 644 ./*.key passwd
 }
 if (make_all) >/dev/null 2>&1; then status=ok; else status=fail; fi
