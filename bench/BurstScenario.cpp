@@ -2,6 +2,7 @@
 // each consumer in turn, at QoS 0 and again at QoS 1; the ratios that the
 // targets name are taken within one run of this.
 #include "Bench.h"
+#include "mqtt/LinkFacts.h"
 #include "BenchTime.h"
 #include "OtherLoad.h"
 #include "ProgramSession.h"
@@ -83,7 +84,7 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
     {
     case SUB:
         subscriber = "bench-sub";
-        child.Start({"mosquitto_sub", "-h", "127.0.0.1", "-p", port, "-i", subscriber, "-t", "server/#", "-q", "1",
+        child.Start({"mosquitto_sub", "-h", "127.0.0.1", "-p", port, "-i", subscriber, "-t", Link::TOPIC_FILTER, "-q", "1",
                      "-C", std::to_string(stream.nCount)},
                     true);
         break;
