@@ -2,6 +2,8 @@
 // each consumer in turn, at QoS 0 and again at QoS 1; the ratios that the
 // targets name are taken within one run of this.
 #include "Bench.h"
+#include "StreamConsumer.h"
+#include "mqtt/LinkFacts.h"
 #include "BenchTime.h"
 #include "OtherLoad.h"
 #include "ProgramSession.h"
@@ -77,13 +79,13 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
 
     CChild child;
     CProgramSession session(bench);
-    std::string subscriber = "tavrin";
+    std::string subscriber = BENCH_CLIENT_ID;
     bool bStarted = true;
     switch (kind)
     {
     case SUB:
         subscriber = "bench-sub";
-        child.Start({"mosquitto_sub", "-h", "127.0.0.1", "-p", port, "-i", subscriber, "-t", "server/#", "-q", "1",
+        child.Start({"mosquitto_sub", "-h", "127.0.0.1", "-p", port, "-i", subscriber, "-t", Link::TOPIC_FILTER, "-q", "1",
                      "-C", std::to_string(stream.nCount)},
                     true);
         break;
@@ -98,7 +100,7 @@ SBurst RunBurst(SBench& bench, EConsumer kind, int nQos, long long n)
         session.Watch(2);
         break;
     }
-    if (!bStarted || !bench.broker.WaitLog(subscriber + " 1 server/#", nFrom, 120000) ||
+    if (!bStarted || !bench.broker.WaitLog(subscriber + " 1 " + Link::TOPIC_FILTER, nFrom, 120000) ||
         !bench.witness.WaitReady(10000))
     {
         r.bStartFailed = true;

@@ -2,6 +2,8 @@
 
 #include "Bench.h"
 #include "BenchTime.h"
+#include "StreamConsumer.h"
+#include "mqtt/LinkFacts.h"
 
 #include <cstdio>
 #include <fstream>
@@ -16,7 +18,8 @@ bool CProgramSession::Start(const std::string& exe)
     mkdir(m_dir.c_str(), 0755);
     // No reconnect during a run: the pause outlasts every scenario.
     std::ofstream(m_dir + "/Tavrin.ini", std::ios::binary)
-        << "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" << m_bench.broker.Port() << "\r\nreconnect-sec=3600\r\n";
+        << "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" << m_bench.broker.Port()
+        << "\r\nreconnect-sec=3600\r\nclient-id=" << BENCH_CLIENT_ID << "\r\n";
     const size_t nFrom = m_bench.broker.LogSize();
     if (!m_probe.Start({m_bench.opt.wine, m_bench.opt.win64 + "/bench/board_probe.exe", WinPath(exe), WinPath(m_dir)}))
         return false;
@@ -29,7 +32,7 @@ bool CProgramSession::Start(const std::string& exe)
     m_pid = FindProcess("Tavrin.exe", m_dir.substr(m_dir.rfind('/') + 1));
     if (m_pid > 0)
         Track(m_pid, true);
-    if (!m_bench.broker.WaitLog("tavrin 1 server/#", nFrom, 30000))
+    if (!m_bench.broker.WaitLog(std::string(BENCH_CLIENT_ID) + " 1 " + Link::TOPIC_FILTER, nFrom, 30000))
     {
         std::fprintf(stderr, "program_bench: the program did not subscribe\n");
         return false;

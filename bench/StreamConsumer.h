@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
+// The client identifier of Tavrin.exe and of the portable core in the
+// benchmark, fixed so that the broker's log tells when they have subscribed.
+inline constexpr char BENCH_CLIENT_ID[] = "tavrin-bench";
+
 // The broker's port, the only argument; 0 after a usage message.
 inline int PortArgument(int argc, char** argv, const char* pszName)
 {

@@ -10,6 +10,7 @@
 // wall-clock microseconds since 1970, COUNT the messages so far), and ends
 // when its standard input closes or says "quit".
 #include "mqtt/SocketReady.h"
+#include "mqtt/LinkFacts.h"
 
 #include "StreamConsumer.h"
 
@@ -34,7 +35,7 @@ void OnConnect(mosquitto* pMosq, void*, int rc)
 {
     // As the program subscribes, so that the broker sends at the same QoS.
     if (rc == 0)
-        mosquitto_subscribe(pMosq, nullptr, "server/#", 1);
+        mosquitto_subscribe(pMosq, nullptr, Link::TOPIC_FILTER, Link::SUBSCRIBE_QOS);
 }
 
 void OnMessage(mosquitto*, void*, const mosquitto_message* pMessage)

@@ -10,6 +10,7 @@
 // wall-clock microseconds since 1970, COUNT the messages accepted so far),
 // and ends when its standard input closes or says "quit".
 #include "mqtt/RobotMqttService.h"
+#include "mqtt/LinkFacts.h"
 #include "mqtt/RobotMqttServiceCallback.h"
 #include "status/StatusInterpretation.h"
 
@@ -44,9 +45,9 @@ public:
     {
         return key == "port" ? m_nPort : nDefault;
     }
-    std::string GetConfigString(const std::string&, const std::string&, const std::string& strDefault) override
+    std::string GetConfigString(const std::string&, const std::string& key, const std::string& strDefault) override
     {
-        return strDefault;
+        return key == Link::KEY_CLIENT_ID ? BENCH_CLIENT_ID : strDefault;
     }
     void SetConfigString(const std::string&, const std::string&, const std::string&) override {}
     void AddLog(int, const std::string& text) override { m_nBytes += text.size(); }

@@ -11,6 +11,7 @@
 // drops a line, as in a long run. Messages are dispatched after every batch of
 // 30 calls, as they are between two polls, so that painting is counted too.
 #include "app/TavrinDlg.h"
+#include "mqtt/LinkFacts.h"
 #include "framework/WinApp.h"
 #include "status/StatusInterpretation.h"
 
@@ -143,7 +144,7 @@ int main(int argc, char** argv)
             auto wide = [&](int i) -> const std::wstring& { return lines[i % lines.size()]; };
             auto message = [&](int i) {
                 dlg.AddLog(LOG_SUBSCRIBE, payload(i));
-                dlg.OnMessage("server/sendMessage", root(i));
+                dlg.OnMessage(Link::TOPIC_MESSAGE, root(i));
             };
             auto inBatchesOf = [&](int nBatch) {
                 return [&, nBatch](int i) {
@@ -184,14 +185,14 @@ int main(int argc, char** argv)
                 {"  OnMessage, the batch open", [&](int i) {
                      if (i == 0)
                          batch.emplace(dlg);
-                     dlg.OnMessage("server/sendMessage", root(i));
+                     dlg.OnMessage(Link::TOPIC_MESSAGE, root(i));
                      if (i == n - 1)
                          batch.reset();
                  }},
                 {"  std::time", [&](int) { std::time(nullptr); }},
                 {"  FormatLogTime", [&](int) { FormatLogTime(std::time(nullptr)); }},
                 {"  LogLineText", [&](int i) { LogLineText(payload(i).c_str()); }},
-                {"  InterpretMessage", [&](int i) { InterpretMessage("server/sendMessage", root(i)); }},
+                {"  InterpretMessage", [&](int i) { InterpretMessage(Link::TOPIC_MESSAGE, root(i)); }},
                 {"  LB_GETCOUNT", [&](int) { SendMessageW(hShown, LB_GETCOUNT, 0, 0); }},
                 {"  ShowWindow(SW_SHOW) of the shown pane", [&](int) { ShowWindow(hShown, SW_SHOW); }},
                 {"  ShowWindow(SW_HIDE) of a hidden pane", [&](int) { ShowWindow(hHidden, SW_HIDE); }},

@@ -19,7 +19,7 @@ packages=(
   cmake make pkg-config dpkg-dev g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils
   mosquitto mosquitto-clients libmosquitto-dev libssl-dev libjsoncpp-dev libgtest-dev libutfcpp-dev
-  fonts-nanum imagemagick
+  fonts-nanum imagemagick iproute2 util-linux
   wixl msitools zip unzip osslsigncode openssl
 )
 

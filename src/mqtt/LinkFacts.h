@@ -13,7 +13,11 @@ constexpr int SUBSCRIBE_QOS = 1;
 // broker's answer changes nothing.
 constexpr const char CHECK_FILTER[] = "server/tavrin-link-check";
 
-// Members of the message's envelope.
+// Members of the message's envelope, and of its request.
+constexpr const char MEMBER_ID[] = "id";
+constexpr const char MEMBER_VERSION[] = "version";
+constexpr const char MEMBER_TIMESTAMP[] = "timestamp";
+constexpr const char MEMBER_CORRELATION_ID[] = "correlationId";
 constexpr const char MEMBER_REQUEST[] = "request";
 constexpr const char MEMBER_TITLE[] = "title";
 constexpr const char MEMBER_CONTENT[] = "content";

@@ -1,5 +1,7 @@
 #include "mqtt/NameLookup.h"
 
+#include "mqtt/SocketReady.h"
+
 #include <thread>
 
 #ifdef _WIN32
@@ -23,7 +25,12 @@ bool Resolve(const std::string& host, int nFlags, std::vector<std::string>& addr
     int rc = getaddrinfo(host.c_str(), nullptr, &hints, &pList);
     if (rc != 0)
     {
+#ifdef _WIN32
+        // Windows' codes are its socket errors, which the system can word.
+        error = SystemErrorText(rc);
+#else
         error = gai_strerror(rc);
+#endif
         return false;
     }
     for (addrinfo* p = pList; p; p = p->ai_next)

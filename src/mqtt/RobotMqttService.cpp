@@ -35,11 +35,12 @@ private:
     bool& m_bInPoll;
 };
 
-// A library result in words; for MOSQ_ERR_ERRNO the system's text of the
-// errno that the library left.
+// A library result in words: the system's text of the errno that the
+// library left where there is one (a refused connect that the library's
+// first write finds reads "connection lost" in its own words), else its own.
 std::string LibraryErrorText(int rc, int nErrno)
 {
-    if (rc == MOSQ_ERR_ERRNO && nErrno != 0)
+    if ((rc == MOSQ_ERR_ERRNO || rc == MOSQ_ERR_CONN_LOST) && nErrno != 0)
         return SystemErrorText(nErrno);
     return mosquitto_strerror(rc);
 }

@@ -1,5 +1,7 @@
 #include "status/MessageEnvelope.h"
 
+#include "mqtt/LinkFacts.h"
+
 #include <initializer_list>
 #include <json/value.h>
 
@@ -10,16 +12,16 @@ bool CMessageEnvelope::Parse(const Json::Value& root)
         return false;
     if (FirstMissingMember(root))
         return false;
-    id = ReadText(root["id"]);
-    version = ReadText(root["version"]);
-    timestamp = ReadText(root["timestamp"]);
-    correlationId = ReadText(root["correlationId"]);
+    id = ReadText(root[Link::MEMBER_ID]);
+    version = ReadText(root[Link::MEMBER_VERSION]);
+    timestamp = ReadText(root[Link::MEMBER_TIMESTAMP]);
+    correlationId = ReadText(root[Link::MEMBER_CORRELATION_ID]);
     return true;
 }
 
 const char* CMessageEnvelope::FirstMissingMember(const Json::Value& root)
 {
-    for (const char* pszName : {"id", "timestamp", "correlationId"})
+    for (const char* pszName : {Link::MEMBER_ID, Link::MEMBER_TIMESTAMP, Link::MEMBER_CORRELATION_ID})
         if (!root.isMember(pszName))
             return pszName;
     return nullptr;

@@ -1,5 +1,6 @@
 #include "status/StatusInterpretation.h"
 
+#include "mqtt/LinkFacts.h"
 #include "status/MessageEnvelope.h"
 #include "status/StatusTexts.h"
 #include "text/Utf8.h"
@@ -12,8 +13,6 @@
 
 namespace
 {
-const char MESSAGE_TOPIC[] = "server/sendMessage";
-
 // The most tokens that any row of the decision table reads; a title's later
 // tokens are ignored, so a long title costs no more than its first few.
 constexpr size_t MostTokensUsed()
@@ -102,12 +101,12 @@ const char* MemberTypeName(const Json::Value& object, const char* pszName)
 // The facts that the window has no use for, read from the same record.
 void ExplainRequest(const Json::Value& root, const CRequestMessage& message, CStatusReasons& reasons)
 {
-    reasons.pszRequestType = MemberTypeName(root, "request");
-    const Json::Value& request = root["request"];
+    reasons.pszRequestType = MemberTypeName(root, Link::MEMBER_REQUEST);
+    const Json::Value& request = root[Link::MEMBER_REQUEST];
     if (request.isObject())
     {
-        reasons.pszTitleType = MemberTypeName(request, "title");
-        reasons.pszContentType = MemberTypeName(request, "content");
+        reasons.pszTitleType = MemberTypeName(request, Link::MEMBER_TITLE);
+        reasons.pszContentType = MemberTypeName(request, Link::MEMBER_CONTENT);
     }
     reasons.bTitleCutAtNul = message.title.find('\0') != std::string::npos;
     reasons.bContentCutAtNul = message.content.find('\0') != std::string::npos;
@@ -122,7 +121,7 @@ CStatusUpdate InterpretMessage(const std::string& topic, const Json::Value& root
         *pReasons = CStatusReasons();
         pReasons->pszRootType = JsonTypeName(root);
     }
-    if (topic != MESSAGE_TOPIC)
+    if (topic != Link::TOPIC_MESSAGE)
     {
         if (pReasons)
             pReasons->drop = DROP_TOPIC;
@@ -142,11 +141,11 @@ CStatusUpdate InterpretMessage(const std::string& topic, const Json::Value& root
 
     // Parse accepted the root, so it is an object; a "request" of any other
     // type than an object is read as no request at all.
-    const Json::Value& request = root["request"];
+    const Json::Value& request = root[Link::MEMBER_REQUEST];
     if (request.isObject())
     {
-        message.title = ReadText(request["title"]);
-        message.content = ReadText(request["content"]);
+        message.title = ReadText(request[Link::MEMBER_TITLE]);
+        message.content = ReadText(request[Link::MEMBER_CONTENT]);
     }
 
     update.bAccepted = true;

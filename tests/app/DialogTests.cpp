@@ -114,7 +114,7 @@ TEST_F(CDialogTest, SettingsGoThroughTheIniFileAsUtf8)
     EXPECT_EQ(std::wstring(szValue), L"값 ☃");
 }
 
-TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
+TEST_F(CDialogTest, CancelHidesOkDoesNothingOnlyExitEndsTheDialog)
 {
     ASSERT_TRUE(IsWindowVisible(m_hWnd));
     Command(IDCANCEL);
@@ -127,8 +127,10 @@ TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
     m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("return"));
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"복귀 중");
 
+    // Enter on a list box is IDOK: the monitor must not end by a key.
     Command(IDOK);
-    EXPECT_EQ(m_pDlg->GetModalResult(), IDOK);
+    EXPECT_EQ(m_pDlg->GetModalResult(), -1);
+    EXPECT_FALSE(IsWindowVisible(m_hWnd));
     Command(ID_APP_EXIT);
     EXPECT_EQ(m_pDlg->GetModalResult(), IDCANCEL);
 }

@@ -2,6 +2,7 @@
 // window, as another program on the desktop would: control and list-box texts
 // are marshalled across processes.
 #include "ProgramProbe.h"
+#include "mqtt/LinkFacts.h"
 #include "TestPublisher.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ TEST_F(EndToEnd, BrokerMessagesDriveTheBoardUntilExit)
     ASSERT_TRUE(pub.IsConnected());
     // The subscription follows the broker's answer; keep sending until it lands.
     ASSERT_TRUE(WaitFor([&] {
-        pub.Publish("server/sendMessage", RobotMessage("guide:start:김민수", "안내 시작"));
+        pub.Publish(Link::TOPIC_MESSAGE, RobotMessage("guide:start:김민수", "안내 시작"));
         pub.Sync();
         return Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)) == L"안내 중(시작)";
     }));
@@ -42,7 +43,7 @@ TEST_F(EndToEnd, BrokerMessagesDriveTheBoardUntilExit)
     // Hidden, it goes on taking messages in.
     PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hDlg); }));
-    pub.Publish("server/sendMessage", RobotMessage("call:2:add:\\ubc15\\uc9c0\\ud6c8", "호출"));
+    pub.Publish(Link::TOPIC_MESSAGE, RobotMessage("call:2:add:\\ubc15\\uc9c0\\ud6c8", "호출"));
     ASSERT_TRUE(WaitFor([&] { return Text(GetDlgItem(hDlg, IDC_CALL_DETAIL)) == L"[박지훈] 님 (추가)"; }));
     EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_CALL_COUNT)), L"남은 호출 수: 2개");
     EXPECT_EQ(Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)), L"안내 중(시작)");
@@ -70,7 +71,7 @@ TEST_F(EndToEnd, BrokerRestartIsSurvived)
     ASSERT_TRUE(WaitFor([&] { return PaneHas(hDlg, PANE_MQTT, L"reconnect success"); }, 30000));
     CTestPublisher pub(m_broker.Port());
     ASSERT_TRUE(WaitFor([&] {
-        pub.Publish("server/sendMessage", RobotMessage("return", ""));
+        pub.Publish(Link::TOPIC_MESSAGE, RobotMessage("return", ""));
         pub.Sync();
         return Text(GetDlgItem(hDlg, IDC_ROBOT_STATUS)) == L"복귀 중";
     }));

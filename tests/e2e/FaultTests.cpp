@@ -3,6 +3,8 @@
 // the next valid message and have left its INI file as it was (or written
 // only the keys it is meant to write).
 #include "ProgramProbe.h"
+#include "mqtt/ClientId.h"
+#include "mqtt/LinkFacts.h"
 #include "TestPublisher.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +28,7 @@ using namespace Probe;
 
 namespace
 {
-const char TOPIC[] = "server/sendMessage";
+const char* const TOPIC = Link::TOPIC_MESSAGE;
 // What the panes show of a text at most, before the mark of its full size.
 const size_t MAX_TEXT_CHARS = 4096;
 
@@ -61,11 +63,12 @@ double SecondsSince(std::chrono::steady_clock::time_point t)
 }
 
 // A second client under the program's own identifier, as a second copy of
-// the program would be: the broker lets only one of them stay connected.
+// the program with the same "client-id" would be: the broker lets only one of
+// them stay connected.
 class CSameIdClient
 {
 public:
-    CSameIdClient() : m_pMosq(mosquitto_new("tavrin", true, this))
+    CSameIdClient() : m_pMosq(mosquitto_new(DefaultClientId().c_str(), true, this))
     {
         if (m_pMosq)
             mosquitto_connect_callback_set(m_pMosq, OnConnect);
@@ -164,7 +167,7 @@ protected:
     std::string IniWithPause(const std::string& pause) const
     {
         return "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::to_string(m_broker.Port()) +
-               "\r\nreconnect-sec=" + pause + "\r\n";
+               "\r\nreconnect-sec=" + pause + "\r\nclient-id=\r\n";
     }
 };
 }
@@ -181,12 +184,17 @@ TEST_F(FaultTest, BrokerDownAtStartThenUp)
     ASSERT_TRUE(m_broker.Start());
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  reconnect success", 10000));
 
+    // Each failure is a fixed line and its cause.
     std::vector<std::wstring> lines = PaneLines(hDlg, PANE_MQTT);
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(TextOf(lines[0]), L"connect(127.0.0.1:" + std::to_wstring(m_broker.Port()) + L")");
+    ASSERT_GE(lines.size(), 6u);
+    const std::wstring where = L"127.0.0.1:" + std::to_wstring(m_broker.Port());
+    EXPECT_EQ(TextOf(lines[0]), L"connect(" + where + L")");
     EXPECT_EQ(TextOf(lines[1]), L"connection fail");
-    for (size_t i = 2; i + 1 < lines.size(); ++i)
-        EXPECT_EQ(TextOf(lines[i]), L"reconnect fail");
+    for (size_t i = 1; i + 1 < lines.size(); i += 2)
+    {
+        EXPECT_EQ(TextOf(lines[i]), i == 1 ? L"connection fail" : L"reconnect fail");
+        EXPECT_EQ(TextOf(lines[i + 1]).rfind(where + L": ", 0), 0u);
+    }
     EXPECT_EQ(TextOf(lines.back()), L"reconnect success");
     ExpectRecovered(hDlg, "up", StandardIni());
     EXPECT_TRUE(ExitProgram(hDlg));
@@ -281,6 +289,7 @@ TEST_F(FaultTest, BrokerRestartedMidStream)
     ASSERT_GE(mqtt.size(), 4u);
     EXPECT_EQ(TextOf(mqtt[1]), L"connection success");
     EXPECT_EQ(TextOf(mqtt[2]), L"connection lost");
+    EXPECT_FALSE(TextOf(mqtt[3]).empty()) << "the cause";
     EXPECT_EQ(TextOf(mqtt.back()), L"reconnect success");
     ExpectRecovered(hDlg, "after", StandardIni());
     EXPECT_TRUE(ExitProgram(hDlg));
@@ -563,7 +572,7 @@ TEST_F(FaultTest, PortHoldsText)
     ASSERT_TRUE(MqttPaneHas(hDlg, L"  reconnect fail", 10000));
     EXPECT_TRUE(Responds(hDlg));
     // The text reads as 0, and the number read is written in its place.
-    EXPECT_EQ(ReadIni(), "[RobotMqttService]\r\nip=127.0.0.1\r\nport=0\r\nreconnect-sec=1\r\n");
+    EXPECT_EQ(ReadIni(), "[RobotMqttService]\r\nip=127.0.0.1\r\nport=0\r\nreconnect-sec=1\r\nclient-id=\r\n");
     ASSERT_TRUE(ExitProgram(hDlg));
 
     // The user puts the port right; it counts from the next start.
@@ -592,7 +601,7 @@ TEST_F(FaultTest, IpTwoThousandCharactersLong)
     EXPECT_TRUE(Responds(hDlg));
     // The cut value is what the program read, and so what it writes back.
     EXPECT_EQ(ReadIni(), "[RobotMqttService]\r\nip=" + std::string(1023, 'a') + "\r\nport=" + port +
-                             "\r\nreconnect-sec=1\r\n");
+                             "\r\nreconnect-sec=1\r\nclient-id=\r\n");
     EXPECT_TRUE(ExitProgram(hDlg));
 }
 

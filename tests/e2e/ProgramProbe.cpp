@@ -204,7 +204,7 @@ void CProgramTest::TearDown()
 std::string CProgramTest::StandardIni() const
 {
     return "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::to_string(m_broker.Port()) +
-           "\r\nreconnect-sec=1\r\n";
+           "\r\nreconnect-sec=1\r\nclient-id=\r\n";
 }
 
 bool CProgramTest::WriteIni(const std::string& bytes)

@@ -76,7 +76,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The INI that SetUp writes: the broker's port and a one-second pause.
+    // The INI that SetUp writes: the broker's port, a one-second pause and the
+    // computed client identifier, as the program writes it back.
     std::string StandardIni() const;
     std::wstring IniPath() const { return m_dir + L"\\Tavrin.ini"; }
     bool WriteIni(const std::string& bytes);

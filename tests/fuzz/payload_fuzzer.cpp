@@ -3,6 +3,7 @@
 // checks that a payload is dispatched exactly when the reader alone accepts it
 // within the intake's limits, and what comes out for the board.
 #include "FuzzCheck.h"
+#include "mqtt/LinkFacts.h"
 #include "mqtt/MessageIntake.h"
 #include "mqtt/RobotMqttService.h"
 #include "mqtt/RobotMqttServiceCallback.h"
@@ -17,7 +18,7 @@
 
 namespace
 {
-const char TOPIC[] = "server/sendMessage";
+const char* const TOPIC = Link::TOPIC_MESSAGE;
 
 uint32_t Tick()
 {

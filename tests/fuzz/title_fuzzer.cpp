@@ -3,6 +3,7 @@
 // boundaries, and whatever InterpretMessage makes of a title or content is
 // clean UTF-8.
 #include "FuzzCheck.h"
+#include "mqtt/LinkFacts.h"
 #include "status/StatusInterpretation.h"
 #include "text/Utf8.h"
 
@@ -66,7 +67,7 @@ void CheckMessage(const std::string& bytes, const std::string& text)
     root["correlationId"] = "3";
     root["request"]["title"] = bytes;
     root["request"]["content"] = bytes;
-    CStatusUpdate update = InterpretMessage("server/sendMessage", root);
+    CStatusUpdate update = InterpretMessage(Link::TOPIC_MESSAGE, root);
     FUZZ_CHECK(update.bAccepted);
     FUZZ_CHECK(update.strContentLine == Utf8::Cut(text, 1023));
     FUZZ_CHECK(SameTexts(update.texts, InterpretTitle(SplitTitle(text))));

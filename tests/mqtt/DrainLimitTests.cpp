@@ -1,6 +1,7 @@
 // The draining poll at its edges: QoS 1 traffic that the client must
 // acknowledge as it reads, and a poll that has to stop with data still waiting.
 #include "MqttTestSupport.h"
+#include "mqtt/LinkFacts.h"
 
 #include <gtest/gtest.h>
 #include <json/value.h>
@@ -32,7 +33,7 @@ bool PublishQos1(int nPort, int nMessages)
     for (int i = 0; bOk && i < nMessages; ++i)
     {
         std::string payload = "{\"n\": " + std::to_string(i) + "}";
-        bOk = mosquitto_publish(pMosq, nullptr, "server/sendMessage", static_cast<int>(payload.size()),
+        bOk = mosquitto_publish(pMosq, nullptr, Link::TOPIC_MESSAGE, static_cast<int>(payload.size()),
                                 payload.data(), 1, false) == MOSQ_ERR_SUCCESS;
     }
     while (bOk && state.nAcked < nMessages && std::chrono::steady_clock::now() < tEnd)
@@ -85,7 +86,7 @@ TEST_F(DrainLimitTest, Qos1BurstIsAcknowledgedAndTakenInWholeAndInOrder)
 
     // Nothing is left unacknowledged: the broker goes on delivering.
     CTestPublisher pub(m_broker.Port());
-    ASSERT_TRUE(pub.Publish("server/sendMessage", "{\"n\": -1}"));
+    ASSERT_TRUE(pub.Publish(Link::TOPIC_MESSAGE, "{\"n\": -1}"));
     ASSERT_TRUE(pub.Sync());
     ASSERT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == size_t(N + 1); }));
     EXPECT_TRUE(service.IsConnected());
@@ -105,7 +106,7 @@ TEST_F(DrainLimitTest, APollStopsAtItsTimeBudgetWithMessagesStillWaiting)
     {
         CTestPublisher pub(m_broker.Port());
         for (int i = 0; i < N; ++i)
-            ASSERT_TRUE(pub.Publish("server/sendMessage", "{\"n\": " + std::to_string(i) + "}"));
+            ASSERT_TRUE(pub.Publish(Link::TOPIC_MESSAGE, "{\"n\": " + std::to_string(i) + "}"));
         ASSERT_TRUE(pub.Sync());
     }
 

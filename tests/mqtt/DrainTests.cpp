@@ -1,4 +1,5 @@
 #include "MqttTestSupport.h"
+#include "mqtt/LinkFacts.h"
 
 #include <gtest/gtest.h>
 #include <json/value.h>
@@ -23,7 +24,7 @@ protected:
         CTestPublisher publisher(m_broker.Port());
         ASSERT_TRUE(publisher.IsConnected());
         for (int i = 0; i < nMessages; ++i)
-            ASSERT_TRUE(publisher.Publish("server/sendMessage", "{\"n\": " + std::to_string(i) + "}"));
+            ASSERT_TRUE(publisher.Publish(Link::TOPIC_MESSAGE, "{\"n\": " + std::to_string(i) + "}"));
         ASSERT_TRUE(publisher.Sync());
     }
 
@@ -97,7 +98,7 @@ TEST(NestedPoll, PollFromInsideACallbackDoesNothing)
 
     CTestPublisher publisher(broker.Port());
     for (int i = 0; i < 5; ++i)
-        publisher.Publish("server/sendMessage", std::to_string(i));
+        publisher.Publish(Link::TOPIC_MESSAGE, std::to_string(i));
     ASSERT_TRUE(publisher.Sync());
     ASSERT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == 5; }));
 

@@ -1,7 +1,9 @@
 #include "FakeCallback.h"
+#include "mqtt/LinkFacts.h"
 #include "mqtt/MessageIntake.h"
 #include "mqtt/RobotMqttService.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <mosquitto.h>
 #include <string>
@@ -15,7 +17,8 @@ protected:
     // true when the payload reached OnMessage; it is always logged.
     bool Receive(std::string payload)
     {
-        char szTopic[] = "server/sendMessage";
+        char szTopic[sizeof Link::TOPIC_MESSAGE];
+        std::memcpy(szTopic, Link::TOPIC_MESSAGE, sizeof szTopic);
         mosquitto_message message{};
         message.topic = szTopic;
         message.payload = payload.data();

@@ -1,4 +1,5 @@
 #include "MqttTestSupport.h"
+#include "mqtt/LinkFacts.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ protected:
     void TearDown() override { m_service.Close(); }
 
     // Publishes and polls until the payload's "subscribe" line is there.
-    void Deliver(const std::string& payload, const std::string& topic = "server/sendMessage")
+    void Deliver(const std::string& payload, const std::string& topic = Link::TOPIC_MESSAGE)
     {
         size_t nBefore = m_callback.Lines(LOG_SUBSCRIBE).size();
         CTestPublisher publisher(s_pBroker->Port());
@@ -115,8 +116,8 @@ TEST_F(IntakeTest, ExceptionFromTheWindowStaysOutOfTheLibrary)
     ASSERT_TRUE(WaitSubscribed(service, callback));
 
     CTestPublisher publisher(s_pBroker->Port());
-    publisher.Publish("server/sendMessage", "{\"n\": 1}");
-    publisher.Publish("server/sendMessage", "{\"n\": 2}");
+    publisher.Publish(Link::TOPIC_MESSAGE, "{\"n\": 1}");
+    publisher.Publish(Link::TOPIC_MESSAGE, "{\"n\": 2}");
     ASSERT_TRUE(publisher.Sync());
     CTraceCapture trace;
     EXPECT_TRUE(PollUntil(service, [&] { return callback.m_messages.size() == 2; }));

@@ -1,4 +1,5 @@
 #include "StatusTestSupport.h"
+#include "mqtt/LinkFacts.h"
 
 #include <vector>
 
@@ -25,7 +26,7 @@ Texts ForTitle(const std::string& title)
 TEST(StatusInterpretation, TopicMustMatchExactly)
 {
     const Json::Value root = ParseJson(Request(R"("idle")", R"("c")"));
-    EXPECT_TRUE(InterpretMessage("server/sendMessage", root).bAccepted);
+    EXPECT_TRUE(InterpretMessage(Link::TOPIC_MESSAGE, root).bAccepted);
     for (const char* topic : {"server/sendmessage", "server/sendMessage/x", "server/sendMessage ", "x/server/sendMessage", "server/#", ""})
     {
         CStatusUpdate update = InterpretMessage(topic, root);

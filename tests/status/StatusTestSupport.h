@@ -1,6 +1,7 @@
 #pragma once
 
 #include "status/StatusInterpretation.h"
+#include "mqtt/LinkFacts.h"
 
 #include <gtest/gtest.h>
 #include <json/reader.h>
@@ -20,7 +21,7 @@ inline Json::Value ParseJson(const std::string& text)
 
 inline CStatusUpdate Interpret(const std::string& json)
 {
-    return InterpretMessage("server/sendMessage", ParseJson(json));
+    return InterpretMessage(Link::TOPIC_MESSAGE, ParseJson(json));
 }
 
 // A message with a valid envelope; title and content are spliced in as JSON text.

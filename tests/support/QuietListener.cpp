@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#include <ws2tcpip.h>
 typedef SOCKET Socket;
 #define CloseSocket closesocket
 #else

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "mqtt/LinkFacts.h"
+
 #include <string>
 
 // The topic that the program interprets.
-inline constexpr char ROBOT_TOPIC[] = "server/sendMessage";
+inline constexpr const char* ROBOT_TOPIC = Link::TOPIC_MESSAGE;
 
 // A message of the robot system's server with a valid envelope, numbered
 // nId ("id" and "correlationId"). Title and content go in as given, so
