@@ -1,6 +1,7 @@
 // Sign-in and TLS against a broker with a TLS listener, a password file and
 // an ACL, its CA and certificates made by the test (pki.sh).
 #include "MqttTestSupport.h"
+#include "QuietListener.h"
 #include "config/ProtectedPassword.h"
 #include "mqtt/LinkFacts.h"
 
@@ -162,5 +163,26 @@ TEST_F(SecureLinkTest, APlainClientIsNotLetIntoTheTlsListener)
     EXPECT_FALSE(m_service.IsConnected());
     EXPECT_EQ("connect(localhost:" + std::to_string(s_pBroker->Port()) + ")", lines.at(0));
     EXPECT_EQ("connection fail", lines.at(1));
+}
+
+// A broker that takes the TCP connection and never answers the hello holds
+// nothing: the attempt ends at the limit, and says it was the handshake.
+TEST_F(SecureLinkTest, AStalledHandshakeEndsAtTheLimit)
+{
+    CQuietListener listener(CQuietListener::MUTE);
+    ASSERT_GT(listener.Port(), 0);
+    Secure(*s_pBroker);
+    m_callback.SetString(Link::KEY_HOST, "127.0.0.1");
+    m_callback.SetInt(Link::KEY_PORT, listener.Port());
+    FakeTick::Set(1000);
+    m_service.Connect();
+    PollUntil(m_service, [] { return false; }, std::chrono::milliseconds(300));
+    ASSERT_TRUE(m_service.IsAttempting()) << AllText();
+    FakeTick::Set(1000 + Link::ATTEMPT_LIMIT_MS + 1);
+    m_service.Poll();
+    EXPECT_EQ(std::vector<std::string>({"connect(127.0.0.1:" + std::to_string(listener.Port()) + ") tls", "connection fail",
+                     "no TLS handshake with 127.0.0.1:" + std::to_string(listener.Port()) + " within 10 s"}),
+              m_callback.Lines(LOG_MQTT));
+    EXPECT_EQ(LINK_FAIL_TLS, m_service.LastFailure());
 }
 }
