@@ -79,6 +79,9 @@ protected:
     // The INI that SetUp writes: the broker's port, a one-second pause and the
     // computed client identifier, as the program writes it back.
     std::string StandardIni() const;
+    // The sign-in and TLS keys with their defaults, as the program writes
+    // them back after "client-id".
+    static std::string SecurityDefaultsIni();
     std::wstring IniPath() const { return m_dir + L"\\Tavrin.ini"; }
     bool WriteIni(const std::string& bytes);
     std::string ReadIni() const;
