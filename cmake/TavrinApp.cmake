@@ -25,11 +25,26 @@ add_library(tavrin_win STATIC
   src/app/TavrinApp.cpp
   src/app/TavrinDlg.cpp
   src/app/TrayIcon.cpp
+  src/app/TrayState.cpp
   src/app/VersionText.cpp)
 target_include_directories(tavrin_win PUBLIC src)
 target_link_libraries(tavrin_win PUBLIC tavrin_core comctl32 shlwapi version advapi32 shell32 user32 gdi32)
 
 set(TAVRIN_RC "${CMAKE_SOURCE_DIR}/src/res/Tavrin.rc")
+# The link-down icon is drawn from the program icon's source at build time;
+# windres finds it through the include path.
+set(TAVRIN_GENERATED_RES "${CMAKE_BINARY_DIR}/res")
+set(TAVRIN_LINK_DOWN_ICO "${TAVRIN_GENERATED_RES}/TavrinLinkDown.ico")
+add_custom_command(OUTPUT "${TAVRIN_LINK_DOWN_ICO}"
+  COMMAND ${CMAKE_COMMAND} -E make_directory "${TAVRIN_GENERATED_RES}"
+  COMMAND "${CMAKE_SOURCE_DIR}/scripts/make-icon.sh" --link-down "${TAVRIN_LINK_DOWN_ICO}"
+  DEPENDS "${CMAKE_SOURCE_DIR}/src/res/Tavrin.png" "${CMAKE_SOURCE_DIR}/scripts/make-icon.sh"
+  COMMENT "Drawing the link-down icon")
+add_custom_target(tavrin_icons DEPENDS "${TAVRIN_LINK_DOWN_ICO}")
+set_source_files_properties(${TAVRIN_RC} PROPERTIES OBJECT_DEPENDS "${TAVRIN_LINK_DOWN_ICO}")
+# Every program that links the window also compiles Tavrin.rc.
+target_include_directories(tavrin_win PUBLIC "${TAVRIN_GENERATED_RES}")
+add_dependencies(tavrin_win tavrin_icons)
 add_executable(Tavrin WIN32 src/framework/WinMain.cpp src/app/TavrinMain.cpp ${TAVRIN_RC})
 target_link_libraries(Tavrin PRIVATE tavrin_win)
 set_target_properties(Tavrin PROPERTIES OUTPUT_NAME Tavrin RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
@@ -51,6 +66,7 @@ add_executable(win_tests tests/main.cpp
   tests/app/MenuTests.cpp
   tests/app/ScreenBatchTests.cpp
   tests/app/StartupRegistrationTests.cpp
+  tests/app/TrayTests.cpp
   ${TAVRIN_RC})
 target_link_libraries(win_tests PRIVATE win_test_support)
 add_test(NAME win_tests COMMAND win_tests)

@@ -100,3 +100,9 @@ void CStatusBoard::Show(int i, const std::string& text)
     m_dlg.SetDlgItemText(FIRST_FIELD + i, wide);
     m_shown[i] = std::move(wide);
 }
+
+std::wstring CStatusBoard::Shown(int nID) const
+{
+    int i = nID - FIRST_FIELD;
+    return i >= 0 && i < FIELD_COUNT && m_shown[i] ? *m_shown[i] : std::wstring();
+}

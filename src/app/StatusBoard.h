@@ -31,6 +31,11 @@ public:
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
 
+    // What a field shows now (outside a batch), for the tray's tip.
+    std::wstring Shown(int nID) const;
+    bool HasReceived() const { return m_bReceived != 0; }
+    std::time_t ReceiveTime() const { return m_tReceive; }
+
 private:
     enum { FIRST_FIELD = IDC_ROBOT_STATUS, FIELD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };
 

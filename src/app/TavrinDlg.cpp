@@ -1,7 +1,9 @@
 #include "app/TavrinDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/TrayFacts.h"
 #include "app/VersionText.h"
+#include "framework/CurrentTime.h"
 #include "framework/WinApp.h"
 
 #include <mosquitto.h>
@@ -18,7 +20,8 @@ const UINT WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 CTavrinDlg::CTavrinDlg()
-    : CDialogEx(IDD), m_mqtt(this, TickCount), m_board(*this), m_panes(*this), m_menu(*this, m_profile.m_strPath)
+    : CDialogEx(IDD), m_mqtt(this, TickCount), m_board(*this), m_panes(*this),
+      m_trayState(static_cast<int64_t>(GetTickCount64()), CurrentTime()), m_menu(*this, m_profile.m_strPath)
 {
     HINSTANCE hInstance = AfxGetInstanceHandle();
     m_hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -57,7 +60,8 @@ BOOL CTavrinDlg::OnInitDialog()
 
     SetWindowText(strAppName + L" (" + LoadVersionText() + L")");
 
-    m_tray.Add(m_hWnd, m_hIcon);
+    ReadTraySettings();
+    m_tray.Add(m_hWnd, m_trayState.Icon(), m_trayState.Tip());
 
     SetTimer(m_hWnd, IDT_POLL, 30, nullptr);
     SetTimer(m_hWnd, IDT_RECEIVE_TIME, 1000, nullptr);
@@ -186,6 +190,36 @@ void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
     }
     if (nIDEvent == IDT_RECEIVE_TIME)
         m_board.UpdateReceiveTime();
+    UpdateTray(nIDEvent == IDT_RECEIVE_TIME);
+}
+
+void CTavrinDlg::ReadTraySettings()
+{
+    bool bBalloons = GetConfigInt(Tray::SECTION, Tray::KEY_BALLOONS, Tray::DEFAULT_BALLOONS) != 0;
+    int nGraceSec = GetConfigInt(Tray::SECTION, Tray::KEY_DOWN_GRACE_SEC, Tray::DEFAULT_DOWN_GRACE_SEC);
+    m_trayState.SetBalloons(bBalloons, nGraceSec);
+}
+
+void CTavrinDlg::UpdateTray(bool bEverySecond)
+{
+    if (bEverySecond)
+        ReadTraySettings();
+    int64_t nNowMs = static_cast<int64_t>(GetTickCount64());
+    m_trayState.SetLink(m_mqtt.IsConnected(), m_mqtt.IsAttempting(), m_mqtt.LastFailure(), nNowMs, CurrentTime());
+    // The tip is made only when it may go: once a second, or with a new picture.
+    if (bEverySecond || m_trayState.Icon() != m_tray.Shown())
+    {
+        STrayBoard board;
+        board.robotStatus = m_board.Shown(IDC_ROBOT_STATUS);
+        board.robotDetail = m_board.Shown(IDC_ROBOT_DETAIL);
+        board.callCount = m_board.Shown(IDC_CALL_COUNT);
+        board.bReceived = m_board.HasReceived();
+        board.tReceive = m_board.ReceiveTime();
+        m_trayState.SetBoard(board);
+        m_tray.Update(m_trayState.Icon(), m_trayState.Tip(), nNowMs);
+    }
+    for (const STrayBalloon& balloon : m_trayState.TakeBalloons())
+        m_tray.ShowBalloon(balloon);
 }
 
 void CTavrinDlg::OnOK()

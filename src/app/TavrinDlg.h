@@ -3,6 +3,7 @@
 #include "app/ProgramMenu.h"
 #include "app/StatusBoard.h"
 #include "app/TrayIcon.h"
+#include "app/TrayState.h"
 #include "config/PrivateProfile.h"
 #include "framework/DialogEx.h"
 #include "logpanes/LogPanes.h"
@@ -29,6 +30,7 @@ public:
     void OnMessage(const std::string& topic, const Json::Value& root) override;
 
     CStatusBoard& Board() { return m_board; }
+    CTrayIcon& Tray() { return m_tray; }
     CLogPanes& Panes() { return m_panes; }
     const std::wstring& GetProfilePath() const { return m_profile.m_strPath; }
 
@@ -62,12 +64,17 @@ private:
     void OnDestroy();
     void OnTimer(UINT_PTR nIDEvent);
     void AddAboutMenuItem();
+    // The link's state, the board and the settings to the tray: its
+    // picture at once, its tip once a second, its balloons when due.
+    void UpdateTray(bool bEverySecond);
+    void ReadTraySettings();
 
     CRobotMqttService m_mqtt;
     CPrivateProfile m_profile;
     HICON m_hIcon = nullptr;
     CStatusBoard m_board;
     CLogPanes m_panes;
+    CTrayState m_trayState;
     CTrayIcon m_tray;
     CProgramMenu m_menu;
 };

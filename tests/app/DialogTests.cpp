@@ -114,7 +114,7 @@ TEST_F(CDialogTest, SettingsGoThroughTheIniFileAsUtf8)
     EXPECT_EQ(std::wstring(szValue), L"값 ☃");
 }
 
-TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
+TEST_F(CDialogTest, CancelHidesOkDoesNothingExitEndsTheDialog)
 {
     ASSERT_TRUE(IsWindowVisible(m_hWnd));
     Command(IDCANCEL);
@@ -128,7 +128,7 @@ TEST_F(CDialogTest, CancelHidesExitAndOkEndTheDialog)
     EXPECT_EQ(ItemText(IDC_ROBOT_STATUS), L"복귀 중");
 
     Command(IDOK);
-    EXPECT_EQ(m_pDlg->GetModalResult(), IDOK);
+    EXPECT_EQ(m_pDlg->GetModalResult(), -1) << "Enter on a list box does not end the monitor";
     Command(ID_APP_EXIT);
     EXPECT_EQ(m_pDlg->GetModalResult(), IDCANCEL);
 }
