@@ -6,6 +6,7 @@ enable_language(RC)
 add_library(tavrin_win STATIC
   src/framework/CmdUI.cpp
   src/framework/DataExchange.cpp
+  src/framework/Dpi.cpp
   src/framework/Dialog.cpp
   src/framework/ListBox.cpp
   src/framework/Menu.cpp
@@ -26,7 +27,8 @@ add_library(tavrin_win STATIC
   src/app/TavrinDlg.cpp
   src/app/TrayIcon.cpp
   src/app/TrayState.cpp
-  src/app/VersionText.cpp)
+  src/app/VersionText.cpp
+  src/app/WindowScale.cpp)
 target_include_directories(tavrin_win PUBLIC src)
 target_link_libraries(tavrin_win PUBLIC tavrin_core comctl32 shlwapi version advapi32 shell32 user32 gdi32)
 
@@ -54,7 +56,8 @@ tavrin_reproducible(tavrin_win Tavrin)
 # registry, with the program's resources linked in.
 add_library(win_test_support STATIC
   tests/support/DialogFixture.cpp
-  tests/support/MessageRecorder.cpp)
+  tests/support/MessageRecorder.cpp
+  tests/support/WindowLayout.cpp)
 target_include_directories(win_test_support PUBLIC tests/support)
 target_link_libraries(win_test_support PUBLIC tavrin_win test_support)
 
@@ -64,6 +67,7 @@ add_executable(win_tests tests/main.cpp
   tests/logpanes/LogPaneTests.cpp
   tests/app/DialogTests.cpp
   tests/app/MenuTests.cpp
+  tests/app/ScaleTests.cpp
   tests/app/ScreenBatchTests.cpp
   tests/app/StartupRegistrationTests.cpp
   tests/app/TrayTests.cpp
@@ -76,8 +80,10 @@ set_tests_properties(win_tests PROPERTIES TIMEOUT 600)
 add_executable(e2e_tests tests/main.cpp
   tests/e2e/EndToEndTests.cpp
   tests/e2e/FaultTests.cpp
-  tests/e2e/ProgramProbe.cpp)
-target_link_libraries(e2e_tests PRIVATE test_support)
+  tests/e2e/ProgramProbe.cpp
+  tests/e2e/ScaleTests.cpp
+  tests/support/WindowLayout.cpp)
+target_link_libraries(e2e_tests PRIVATE test_support comctl32)
 target_include_directories(e2e_tests PRIVATE src)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 add_dependencies(e2e_tests Tavrin)

@@ -21,6 +21,9 @@ public:
 
     // The large font of the robot field, and the start of the receive time.
     void Create();
+    // The robot field's font from the dialog's font lf, for the scale nDpi.
+    void SetLargeFont(LOGFONTW lf, UINT nDpi);
+    enum { LARGE_FONT_PX = 48 }; // at 100 %
     // An accepted message: its time of receipt, the indicator, its texts.
     void ShowUpdate(const CStatusUpdate& update);
     void UpdateReceiveTime();

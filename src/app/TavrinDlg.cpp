@@ -4,6 +4,7 @@
 #include "app/TrayFacts.h"
 #include "app/VersionText.h"
 #include "framework/CurrentTime.h"
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
 
 #include <mosquitto.h>
@@ -37,7 +38,41 @@ CTavrinDlg::CTavrinDlg()
     RegisterClassW(&wc);
 }
 
-CTavrinDlg::~CTavrinDlg() = default;
+CTavrinDlg::~CTavrinDlg()
+{
+    for (HICON hIcon : {m_hIconSmall, m_hIconBig})
+        if (hIcon)
+            DestroyIcon(hIcon);
+}
+
+void CTavrinDlg::SetWindowIcons(UINT nDpi)
+{
+    // Pictures drawn for the size, not one that Windows shrinks.
+    const struct
+    {
+        WPARAM nWhich;
+        int nMetric;
+        HICON* phIcon;
+    } icons[] = {{ICON_SMALL, SM_CXSMICON, &m_hIconSmall}, {ICON_BIG, SM_CXICON, &m_hIconBig}};
+    for (const auto& icon : icons)
+    {
+        int cx = GetSystemMetricForDpi(icon.nMetric, nDpi);
+        HICON hIcon = static_cast<HICON>(
+            LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, cx, cx, 0));
+        SendMessage(WM_SETICON, icon.nWhich, reinterpret_cast<LPARAM>(hIcon ? hIcon : m_hIcon));
+        if (*icon.phIcon)
+            DestroyIcon(*icon.phIcon);
+        *icon.phIcon = hIcon;
+    }
+}
+
+void CTavrinDlg::OnDpiChanged(UINT nDpi, const RECT* pSuggested)
+{
+    m_scale.Apply(nDpi, pSuggested);
+    m_board.SetLargeFont(m_scale.FontAt(nDpi), nDpi);
+    m_panes.Layout(nDpi);
+    SetWindowIcons(nDpi);
+}
 
 void CTavrinDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -50,8 +85,7 @@ BOOL CTavrinDlg::OnInitDialog()
     CDialogEx::OnInitDialog();
 
     AddAboutMenuItem();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowIcons(GetWindowDpi(m_hWnd));
 
     std::wstring strAppName = AfxGetAppName();
     CWinApp* pApp = AfxGetApp();
@@ -73,6 +107,10 @@ BOOL CTavrinDlg::OnInitDialog()
 
     m_board.Create();
     m_panes.ShowCurrentPane();
+    // Windows laid the template out for the scale it opens at; from there the
+    // window follows the scale of the monitor it is on.
+    KeepDialogDpiScaling(m_hWnd);
+    m_scale.Capture(m_hWnd, GetWindowDpi(m_hWnd));
     return TRUE;
 }
 
@@ -123,6 +161,10 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return true;
     case WM_TIMER:
         OnTimer(wParam);
+        return true;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        result = 0;
         return true;
     case WM_POWERBROADCAST:
         // After sleep the connection may be dead without a word from the

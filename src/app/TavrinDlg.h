@@ -4,6 +4,7 @@
 #include "app/StatusBoard.h"
 #include "app/TrayIcon.h"
 #include "app/TrayState.h"
+#include "app/WindowScale.h"
 #include "config/PrivateProfile.h"
 #include "framework/DialogEx.h"
 #include "logpanes/LogPanes.h"
@@ -68,10 +69,16 @@ private:
     // picture at once, its tip once a second, its balloons when due.
     void UpdateTray(bool bEverySecond);
     void ReadTraySettings();
+    // WM_DPICHANGED: the window, its fonts and its icons for the new scale.
+    void OnDpiChanged(UINT nDpi, const RECT* pSuggested);
+    void SetWindowIcons(UINT nDpi);
 
     CRobotMqttService m_mqtt;
     CPrivateProfile m_profile;
     HICON m_hIcon = nullptr;
+    HICON m_hIconSmall = nullptr; // at the window's scale
+    HICON m_hIconBig = nullptr;
+    CWindowScale m_scale;
     CStatusBoard m_board;
     CLogPanes m_panes;
     CTrayState m_trayState;
