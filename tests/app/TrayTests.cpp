@@ -2,10 +2,12 @@
 // the test's own, and what the window asks Shell_NotifyIconW to do (Wine's
 // tray is not the taskbar, so the requests are recorded, not looked at).
 #include "DialogFixture.h"
+#include "TestBroker.h"
 
 #include "app/TrayFacts.h"
 #include "app/TrayIcon.h"
 #include "app/TrayState.h"
+#include "framework/TextConvert.h"
 
 #include <regex>
 
@@ -327,4 +329,41 @@ TEST_F(CTrayDialogTest, TheBalloonSettingsAreWrittenBackOffByDefault)
     SendMessageW(m_hWnd, WM_TIMER, IDT_POLL, 0);
     for (const SNotify& n : g_notified)
         EXPECT_EQ(n.uFlags & NIF_INFO, 0u);
+}
+
+TEST_F(CTrayDialogTest, ThePictureAndTheTipFollowARealLinkThroughLossAndReconnection)
+{
+    CTestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.LogText();
+    WriteIni(L"", broker.Port(), 1);
+    Recreate();
+    g_notified.clear();
+    CTrayIcon& tray = m_pDlg->Tray();
+    // The timers' work, until the shell has been asked for what is wanted.
+    auto TicksUntil = [&](ETrayIcon eIcon, const std::wstring& tipPattern) {
+        for (int i = 0; i < 300; ++i)
+        {
+            SendMessageW(m_hWnd, WM_TIMER, IDT_RECEIVE_TIME, 0);
+            if (!g_notified.empty() && g_notified.back().hIcon == tray.IconOf(eIcon)
+                && Matches(g_notified.back().tip, tipPattern))
+                return true;
+            Sleep(100);
+        }
+        std::wstring lines;
+        for (int i = 0; i < LineCount(PANE_MQTT); ++i)
+            lines += Line(PANE_MQTT, i) + L"\n";
+        ADD_FAILURE() << "the mqtt pane:\n" << WideToUtf8(lines);
+        return false;
+    };
+
+    ASSERT_TRUE(TicksUntil(TRAY_ICON_LINK_UP, L"Tavrin\n마지막 수신: 없음"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("guide:call:김민수"));
+    m_pDlg->OnMessage(ROBOT_TOPIC, ParsedRobotMessage("call:2:add:홍길동"));
+    EXPECT_TRUE(TicksUntil(TRAY_ICON_LINK_UP, L"Tavrin\n안내 중\\(호출\\) \\[김민수\\]님\n남은 호출 수: 2개\n마지막 수신: " + CLOCK));
+
+    ASSERT_TRUE(broker.Stop());
+    EXPECT_TRUE(TicksUntil(TRAY_ICON_LINK_DOWN, L"Tavrin\n연결 끊김: " + CLOCK + L"부터\n원인: .+"));
+    ASSERT_TRUE(broker.Start());
+    EXPECT_TRUE(TicksUntil(TRAY_ICON_LINK_UP, L"Tavrin\n안내 중\\(호출\\) [\\s\\S]*"));
+    EXPECT_EQ(Of(NIM_ADD).size(), 0u) << "the icon keeps its place";
 }
