@@ -89,3 +89,9 @@ set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BIN
 add_dependencies(e2e_tests Tavrin)
 add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+
+# For `make screenshot`: waits until the running program's board has moved.
+add_executable(board_wait tests/support/BoardWaitMain.cpp)
+target_include_directories(board_wait PRIVATE src)
+target_link_options(board_wait PRIVATE -municode)
+set_target_properties(board_wait PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
