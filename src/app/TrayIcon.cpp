@@ -103,8 +103,12 @@ void CTrayIcon::Update(ETrayIcon eIcon, const std::wstring& tip, int64_t nNowMs)
     SetTip(tip);
     m_bTipSent = true;
     m_nTipSentMs = nNowMs;
-    if (!g_pfnNotify(NIM_MODIFY, &m_nid))
+    // Without an icon (the taskbar not there yet) this fails every second
+    // until "TaskbarCreated" adds it: said once.
+    bool bFailed = !g_pfnNotify(NIM_MODIFY, &m_nid);
+    if (bFailed && !m_bModifyFailing)
         TraceLastError("Shell_NotifyIconW(NIM_MODIFY)");
+    m_bModifyFailing = bFailed;
 }
 
 void CTrayIcon::ShowBalloon(const STrayBalloon& balloon)

@@ -50,4 +50,5 @@ private:
     ETrayIcon m_eIcon = TRAY_ICON_LINK_DOWN;
     int64_t m_nTipSentMs = 0;
     bool m_bTipSent = false;
+    bool m_bModifyFailing = false;
 };

@@ -76,8 +76,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The INI that SetUp writes: the broker's port and a one-second pause.
+    // The INI that SetUp writes: the broker's port and a one-second pause,
+    // and the notification settings as the program writes them back.
     std::string StandardIni() const;
+    // The section that the program adds to a file without it, with the defaults.
+    static std::string NotificationIni();
     std::wstring IniPath() const { return m_dir + L"\\Tavrin.ini"; }
     bool WriteIni(const std::string& bytes);
     std::string ReadIni() const;
