@@ -40,6 +40,8 @@ demo: deps win64
 
 screenshot: deps win64
 	scripts/run.sh --screenshot docs/screenshot.png
+	scripts/run.sh --screenshot docs/screenshot-150.png --scale 150
+	scripts/make-icon.sh --sheet docs/tray-icons.png
 
 # libFuzzer targets under ASan and UBSan: `make fuzz` runs each for
 # FUZZ_SECONDS, `make test` for 30 s each so that they keep working.

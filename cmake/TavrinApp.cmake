@@ -6,6 +6,7 @@ enable_language(RC)
 add_library(tavrin_win STATIC
   src/framework/CmdUI.cpp
   src/framework/DataExchange.cpp
+  src/framework/Dpi.cpp
   src/framework/Dialog.cpp
   src/framework/ListBox.cpp
   src/framework/Menu.cpp
@@ -25,11 +26,27 @@ add_library(tavrin_win STATIC
   src/app/TavrinApp.cpp
   src/app/TavrinDlg.cpp
   src/app/TrayIcon.cpp
-  src/app/VersionText.cpp)
+  src/app/TrayState.cpp
+  src/app/VersionText.cpp
+  src/app/WindowScale.cpp)
 target_include_directories(tavrin_win PUBLIC src)
 target_link_libraries(tavrin_win PUBLIC tavrin_core comctl32 shlwapi version advapi32 shell32 user32 gdi32)
 
 set(TAVRIN_RC "${CMAKE_SOURCE_DIR}/src/res/Tavrin.rc")
+# The link-down icon is drawn from the program icon's source at build time;
+# windres finds it through the include path.
+set(TAVRIN_GENERATED_RES "${CMAKE_BINARY_DIR}/res")
+set(TAVRIN_LINK_DOWN_ICO "${TAVRIN_GENERATED_RES}/TavrinLinkDown.ico")
+add_custom_command(OUTPUT "${TAVRIN_LINK_DOWN_ICO}"
+  COMMAND ${CMAKE_COMMAND} -E make_directory "${TAVRIN_GENERATED_RES}"
+  COMMAND "${CMAKE_SOURCE_DIR}/scripts/make-icon.sh" --link-down "${TAVRIN_LINK_DOWN_ICO}"
+  DEPENDS "${CMAKE_SOURCE_DIR}/src/res/Tavrin.png" "${CMAKE_SOURCE_DIR}/scripts/make-icon.sh"
+  COMMENT "Drawing the link-down icon")
+add_custom_target(tavrin_icons DEPENDS "${TAVRIN_LINK_DOWN_ICO}")
+set_source_files_properties(${TAVRIN_RC} PROPERTIES OBJECT_DEPENDS "${TAVRIN_LINK_DOWN_ICO}")
+# Every program that links the window also compiles Tavrin.rc.
+target_include_directories(tavrin_win PUBLIC "${TAVRIN_GENERATED_RES}")
+add_dependencies(tavrin_win tavrin_icons)
 add_executable(Tavrin WIN32 src/framework/WinMain.cpp src/app/TavrinMain.cpp ${TAVRIN_RC})
 target_link_libraries(Tavrin PRIVATE tavrin_win)
 set_target_properties(Tavrin PROPERTIES OUTPUT_NAME Tavrin RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
@@ -39,7 +56,8 @@ tavrin_reproducible(tavrin_win Tavrin)
 # registry, with the program's resources linked in.
 add_library(win_test_support STATIC
   tests/support/DialogFixture.cpp
-  tests/support/MessageRecorder.cpp)
+  tests/support/MessageRecorder.cpp
+  tests/support/WindowLayout.cpp)
 target_include_directories(win_test_support PUBLIC tests/support)
 target_link_libraries(win_test_support PUBLIC tavrin_win test_support)
 
@@ -49,8 +67,10 @@ add_executable(win_tests tests/main.cpp
   tests/logpanes/LogPaneTests.cpp
   tests/app/DialogTests.cpp
   tests/app/MenuTests.cpp
+  tests/app/ScaleTests.cpp
   tests/app/ScreenBatchTests.cpp
   tests/app/StartupRegistrationTests.cpp
+  tests/app/TrayTests.cpp
   ${TAVRIN_RC})
 target_link_libraries(win_tests PRIVATE win_test_support)
 add_test(NAME win_tests COMMAND win_tests)
@@ -61,9 +81,11 @@ add_executable(e2e_tests tests/main.cpp
   tests/e2e/EndToEndTests.cpp
   tests/e2e/FaultTests.cpp
   tests/e2e/ProgramProbe.cpp
+  tests/e2e/ScaleTests.cpp
   tests/e2e/SecureTests.cpp
-  tests/e2e/SiteLinkTests.cpp)
-target_link_libraries(e2e_tests PRIVATE test_support)
+  tests/e2e/SiteLinkTests.cpp
+  tests/support/WindowLayout.cpp)
+target_link_libraries(e2e_tests PRIVATE test_support comctl32)
 target_include_directories(e2e_tests PRIVATE src)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 add_dependencies(e2e_tests Tavrin)
@@ -77,3 +99,9 @@ add_test(NAME e2e_dead_resolver
   COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dead-resolver.sh env TAVRIN_DEAD_RESOLVER=1
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:e2e_tests> --gtest_filter=*DeadResolver*)
 set_tests_properties(e2e_dead_resolver PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+
+# For `make screenshot`: waits until the running program's board has moved.
+add_executable(board_wait tests/support/BoardWaitMain.cpp)
+target_include_directories(board_wait PRIVATE src)
+target_link_options(board_wait PRIVATE -municode)
+set_target_properties(board_wait PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")

@@ -55,4 +55,12 @@ void CTavrinDlg::OnMessage(const std::string& topic, const Json::Value& root)
         return;
     m_board.ShowUpdate(update);
     m_panes.AppendLog(PANE_GENERAL, update.strContentLine.c_str());
+    // A call just added may be worth a balloon; a call title writes both fields.
+    const SStatusText* pCount = nullptr;
+    for (const SStatusText& status : update.texts)
+        if (status.field == FIELD_CALL_COUNT)
+            pCount = &status;
+        else if (status.field == FIELD_CALL_DETAIL && IsNewCallDetail(status.text))
+            m_trayState.OnNewCall(Utf8ToWide(status.text), pCount ? Utf8ToWide(pCount->text) : std::wstring(),
+                                  static_cast<int64_t>(GetTickCount64()));
 }

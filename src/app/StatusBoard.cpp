@@ -1,10 +1,13 @@
 #include "app/StatusBoard.h"
 
 #include "framework/CurrentTime.h"
+#include "framework/Dpi.h"
 #include "framework/SystemError.h"
 #include "framework/TextConvert.h"
 #include "status/ReceiveTime.h"
 #include "status/StatusInterpretation.h"
+
+#include <utility>
 
 namespace
 {
@@ -28,15 +31,26 @@ int FieldControlId(EStatusField field)
 void CStatusBoard::Create()
 {
     m_tReceive = CurrentTime();
-
-    // The dialog's font, 48 pixels high, on the robot field alone.
     LOGFONTW lf = {};
     GetObjectW(m_dlg.GetFont(), sizeof(lf), &lf);
-    lf.lfHeight = -48;
-    if (!m_fontLarge.CreateFontIndirect(&lf))
+    SetLargeFont(lf, GetWindowDpi(m_dlg.GetSafeHwnd()));
+}
+
+void CStatusBoard::SetLargeFont(LOGFONTW lf, UINT nDpi)
+{
+    // The dialog's font, LARGE_FONT_PX high at 100 %, on the robot field alone.
+    lf.lfHeight = -ScaleByDpi(LARGE_FONT_PX, nDpi);
+    lf.lfWidth = 0;
+    CFont font;
+    if (!font.CreateFontIndirect(&lf))
+    {
         TraceLastError("CreateFontIndirectW");
-    ::SendMessageW(m_dlg.GetDlgItem(IDC_ROBOT_STATUS), WM_SETFONT,
-                   reinterpret_cast<WPARAM>(m_fontLarge.GetSafeHandle()), TRUE);
+        return;
+    }
+    ::SendMessageW(m_dlg.GetDlgItem(IDC_ROBOT_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()),
+                   TRUE);
+    // The field no longer uses the old one.
+    std::swap(m_fontLarge.m_hObject, font.m_hObject);
 }
 
 void CStatusBoard::ShowUpdate(const CStatusUpdate& update)
@@ -99,4 +113,10 @@ void CStatusBoard::Show(int i, const std::string& text)
         return;
     m_dlg.SetDlgItemText(FIRST_FIELD + i, wide);
     m_shown[i] = std::move(wide);
+}
+
+std::wstring CStatusBoard::Shown(int nID) const
+{
+    int i = nID - FIRST_FIELD;
+    return i >= 0 && i < FIELD_COUNT && m_shown[i] ? *m_shown[i] : std::wstring();
 }

@@ -21,6 +21,9 @@ public:
 
     // The large font of the robot field, and the start of the receive time.
     void Create();
+    // The robot field's font from the dialog's font lf, for the scale nDpi.
+    void SetLargeFont(LOGFONTW lf, UINT nDpi);
+    enum { LARGE_FONT_PX = 48 }; // at 100 %
     // An accepted message: its time of receipt, the indicator, its texts.
     void ShowUpdate(const CStatusUpdate& update);
     void UpdateReceiveTime();
@@ -30,6 +33,11 @@ public:
     // refresh would have shown it. Calls nest; only the outermost end writes.
     void BeginBatch() { ++m_nBatch; }
     void EndBatch();
+
+    // What a field shows now (outside a batch), for the tray's tip.
+    std::wstring Shown(int nID) const;
+    bool HasReceived() const { return m_bReceived != 0; }
+    std::time_t ReceiveTime() const { return m_tReceive; }
 
 private:
     enum { FIRST_FIELD = IDC_ROBOT_STATUS, FIELD_COUNT = IDC_RECEIVE_TIME - IDC_ROBOT_STATUS + 1 };

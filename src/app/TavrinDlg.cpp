@@ -1,7 +1,10 @@
 #include "app/TavrinDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/TrayFacts.h"
 #include "app/VersionText.h"
+#include "framework/CurrentTime.h"
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
 
 #include <mosquitto.h>
@@ -18,7 +21,8 @@ const UINT WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 CTavrinDlg::CTavrinDlg()
-    : CDialogEx(IDD), m_mqtt(this, TickCount), m_board(*this), m_panes(*this), m_menu(*this, m_profile.m_strPath)
+    : CDialogEx(IDD), m_mqtt(this, TickCount), m_board(*this), m_panes(*this),
+      m_trayState(static_cast<int64_t>(GetTickCount64()), CurrentTime()), m_menu(*this, m_profile.m_strPath)
 {
     HINSTANCE hInstance = AfxGetInstanceHandle();
     m_hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -34,7 +38,41 @@ CTavrinDlg::CTavrinDlg()
     RegisterClassW(&wc);
 }
 
-CTavrinDlg::~CTavrinDlg() = default;
+CTavrinDlg::~CTavrinDlg()
+{
+    for (HICON hIcon : {m_hIconSmall, m_hIconBig})
+        if (hIcon)
+            DestroyIcon(hIcon);
+}
+
+void CTavrinDlg::SetWindowIcons(UINT nDpi)
+{
+    // Pictures drawn for the size, not one that Windows shrinks.
+    const struct
+    {
+        WPARAM nWhich;
+        int nMetric;
+        HICON* phIcon;
+    } icons[] = {{ICON_SMALL, SM_CXSMICON, &m_hIconSmall}, {ICON_BIG, SM_CXICON, &m_hIconBig}};
+    for (const auto& icon : icons)
+    {
+        int cx = GetSystemMetricForDpi(icon.nMetric, nDpi);
+        HICON hIcon = static_cast<HICON>(
+            LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, cx, cx, 0));
+        SendMessage(WM_SETICON, icon.nWhich, reinterpret_cast<LPARAM>(hIcon ? hIcon : m_hIcon));
+        if (*icon.phIcon)
+            DestroyIcon(*icon.phIcon);
+        *icon.phIcon = hIcon;
+    }
+}
+
+void CTavrinDlg::OnDpiChanged(UINT nDpi, const RECT* pSuggested)
+{
+    m_scale.Apply(nDpi, pSuggested);
+    m_board.SetLargeFont(m_scale.FontAt(nDpi), nDpi);
+    m_panes.Layout(nDpi);
+    SetWindowIcons(nDpi);
+}
 
 void CTavrinDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -47,8 +85,7 @@ BOOL CTavrinDlg::OnInitDialog()
     CDialogEx::OnInitDialog();
 
     AddAboutMenuItem();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowIcons(GetWindowDpi(m_hWnd));
 
     std::wstring strAppName = AfxGetAppName();
     CWinApp* pApp = AfxGetApp();
@@ -57,7 +94,8 @@ BOOL CTavrinDlg::OnInitDialog()
 
     SetWindowText(strAppName + L" (" + LoadVersionText() + L")");
 
-    m_tray.Add(m_hWnd, m_hIcon);
+    ReadTraySettings();
+    m_tray.Add(m_hWnd, m_trayState.Icon(), m_trayState.Tip());
 
     SetTimer(m_hWnd, IDT_POLL, 30, nullptr);
     SetTimer(m_hWnd, IDT_RECEIVE_TIME, 1000, nullptr);
@@ -69,6 +107,10 @@ BOOL CTavrinDlg::OnInitDialog()
 
     m_board.Create();
     m_panes.ShowCurrentPane();
+    // Windows laid the template out for the scale it opens at; from there the
+    // window follows the scale of the monitor it is on.
+    KeepDialogDpiScaling(m_hWnd);
+    m_scale.Capture(m_hWnd, GetWindowDpi(m_hWnd));
     return TRUE;
 }
 
@@ -119,6 +161,10 @@ bool CTavrinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return true;
     case WM_TIMER:
         OnTimer(wParam);
+        return true;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        result = 0;
         return true;
     case WM_POWERBROADCAST:
         // After sleep the connection may be dead without a word from the
@@ -186,6 +232,36 @@ void CTavrinDlg::OnTimer(UINT_PTR nIDEvent)
     }
     if (nIDEvent == IDT_RECEIVE_TIME)
         m_board.UpdateReceiveTime();
+    UpdateTray(nIDEvent == IDT_RECEIVE_TIME);
+}
+
+void CTavrinDlg::ReadTraySettings()
+{
+    bool bBalloons = GetConfigInt(Tray::SECTION, Tray::KEY_BALLOONS, Tray::DEFAULT_BALLOONS) != 0;
+    int nGraceSec = GetConfigInt(Tray::SECTION, Tray::KEY_DOWN_GRACE_SEC, Tray::DEFAULT_DOWN_GRACE_SEC);
+    m_trayState.SetBalloons(bBalloons, nGraceSec);
+}
+
+void CTavrinDlg::UpdateTray(bool bEverySecond)
+{
+    if (bEverySecond)
+        ReadTraySettings();
+    int64_t nNowMs = static_cast<int64_t>(GetTickCount64());
+    m_trayState.SetLink(m_mqtt.IsConnected(), m_mqtt.IsAttempting(), m_mqtt.LastFailure(), nNowMs, CurrentTime());
+    // The tip is made only when it may go: once a second, or with a new picture.
+    if (bEverySecond || m_trayState.Icon() != m_tray.Shown())
+    {
+        STrayBoard board;
+        board.robotStatus = m_board.Shown(IDC_ROBOT_STATUS);
+        board.robotDetail = m_board.Shown(IDC_ROBOT_DETAIL);
+        board.callCount = m_board.Shown(IDC_CALL_COUNT);
+        board.bReceived = m_board.HasReceived();
+        board.tReceive = m_board.ReceiveTime();
+        m_trayState.SetBoard(board);
+        m_tray.Update(m_trayState.Icon(), m_trayState.Tip(), nNowMs);
+    }
+    for (const STrayBalloon& balloon : m_trayState.TakeBalloons())
+        m_tray.ShowBalloon(balloon);
 }
 
 void CTavrinDlg::OnOK()

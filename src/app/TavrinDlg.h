@@ -3,6 +3,8 @@
 #include "app/ProgramMenu.h"
 #include "app/StatusBoard.h"
 #include "app/TrayIcon.h"
+#include "app/TrayState.h"
+#include "app/WindowScale.h"
 #include "config/PrivateProfile.h"
 #include "framework/DialogEx.h"
 #include "logpanes/LogPanes.h"
@@ -30,6 +32,7 @@ public:
     void OnMessage(const std::string& topic, const Json::Value& root) override;
 
     CStatusBoard& Board() { return m_board; }
+    CTrayIcon& Tray() { return m_tray; }
     CLogPanes& Panes() { return m_panes; }
     const std::wstring& GetProfilePath() const { return m_profile.m_strPath; }
 
@@ -63,12 +66,23 @@ private:
     void OnDestroy();
     void OnTimer(UINT_PTR nIDEvent);
     void AddAboutMenuItem();
+    // The link's state, the board and the settings to the tray: its
+    // picture at once, its tip once a second, its balloons when due.
+    void UpdateTray(bool bEverySecond);
+    void ReadTraySettings();
+    // WM_DPICHANGED: the window, its fonts and its icons for the new scale.
+    void OnDpiChanged(UINT nDpi, const RECT* pSuggested);
+    void SetWindowIcons(UINT nDpi);
 
     CRobotMqttService m_mqtt;
     CPrivateProfile m_profile;
     HICON m_hIcon = nullptr;
+    HICON m_hIconSmall = nullptr; // at the window's scale
+    HICON m_hIconBig = nullptr;
+    CWindowScale m_scale;
     CStatusBoard m_board;
     CLogPanes m_panes;
+    CTrayState m_trayState;
     CTrayIcon m_tray;
     CProgramMenu m_menu;
 };

@@ -1,6 +1,7 @@
 #include "logpanes/LogPanes.h"
 
 #include "framework/CurrentTime.h"
+#include "framework/Dpi.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemError.h"
 #include "framework/TextConvert.h"
@@ -70,14 +71,7 @@ void CLogPanes::Create()
     for (int i = 0; i < PANE_COUNT; ++i)
         m_tabLog.InsertItem(i, PANE_CAPTIONS[i]);
 
-    RECT rc;
-    m_tabLog.GetWindowRect(&rc);
-    m_parent.ScreenToClient(&rc);
-    rc.left += 20;
-    rc.top += 40;
-    rc.right -= 20;
-    rc.bottom -= 10;
-
+    RECT rc = PaneRect(GetWindowDpi(m_parent.GetSafeHwnd()));
     HFONT hFont = m_parent.GetFont();
     for (int i = 0; i < PANE_COUNT; ++i)
     {
@@ -85,6 +79,29 @@ void CLogPanes::Create()
             TraceLastError("CreateWindowExW(LISTBOX)");
         m_listLog[i].SetFont(hFont, true);
     }
+}
+
+RECT CLogPanes::PaneRect(UINT nDpi) const
+{
+    // The tab control's page area, below its row of tabs at any scale and
+    // font, with a margin that scales too.
+    RECT rc;
+    m_tabLog.GetWindowRect(&rc);
+    m_parent.ScreenToClient(&rc);
+    m_tabLog.SendMessage(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+    rc.left += ScaleByDpi(PANE_MARGIN_SIDE, nDpi);
+    rc.top += ScaleByDpi(PANE_MARGIN_TOP, nDpi);
+    rc.right -= ScaleByDpi(PANE_MARGIN_SIDE, nDpi);
+    rc.bottom -= ScaleByDpi(PANE_MARGIN_BOTTOM, nDpi);
+    return rc;
+}
+
+void CLogPanes::Layout(UINT nDpi)
+{
+    RECT rc = PaneRect(nDpi);
+    for (CListBox& list : m_listLog)
+        SetWindowPos(list.GetSafeHwnd(), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CLogPanes::AppendLog(int nPane, const char* pszText)

@@ -27,12 +27,18 @@ public:
         DRAW_EVERY_BATCHES = 4,
     };
     static const DWORD LIST_STYLE = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
+    // Between the tab control's page area and the panes, in pixels at 100 %.
+    enum { PANE_MARGIN_SIDE = 16, PANE_MARGIN_TOP = 12, PANE_MARGIN_BOTTOM = 8 };
 
     explicit CLogPanes(CWnd& parent);
 
     // The tab items, then the list boxes over the tab's page area, hidden.
     // The window binds m_tabLog to its template's tab control first.
     void Create();
+    // The panes over the tab control's page area again, at nDpi: after the
+    // window has been laid out for another scale.
+    void Layout(UINT nDpi);
+    RECT PaneRect(UINT nDpi) const;
     // Adds one line of UTF-8 text (as LogLineText shows it), stamped with
     // the time of this call; keeps the bound, follows the tail when the last
     // line was selected (or the pane was empty), and shows the current pane.

@@ -9,6 +9,7 @@
 #define IDS_ABOUTBOX            101
 #define IDD_TAVRIN_DIALOG       102
 #define IDR_MAINFRAME           128
+#define IDI_LINK_DOWN           129   // icon 128 marked: the link is not up (made by the build)
 #define IDS_STARTUP_VALUE       128   // name of our value under the Run key
 
 // Log panes, by number, in tab order. Their list boxes are created at run

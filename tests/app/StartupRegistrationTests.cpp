@@ -11,6 +11,7 @@
 namespace
 {
 const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t APPROVED_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 const wchar_t VALUE_NAME[] = L"Tavrin";
 const wchar_t CHILD_VARIABLE[] = L"TAVRIN_STARTUP_TEST_CHILD";
 
@@ -90,10 +91,19 @@ protected:
         m_savedOurs = ReadValue(m_hKey, VALUE_NAME);
         m_savedDefault = ReadValue(m_hKey, L"");
         RegDeleteValueW(m_hKey, VALUE_NAME);
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, APPROVED_KEY, 0, nullptr, 0,
+                                                 KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &m_hApproved, nullptr));
+        m_savedApproved = ReadValue(m_hApproved, VALUE_NAME);
+        RegDeleteValueW(m_hApproved, VALUE_NAME);
     }
 
     void TearDown() override
     {
+        if (m_hApproved)
+        {
+            WriteValue(m_hApproved, VALUE_NAME, m_savedApproved);
+            RegCloseKey(m_hApproved);
+        }
         if (m_hKey == nullptr)
             return;
         WriteValue(m_hKey, VALUE_NAME, m_savedOurs);
@@ -104,8 +114,11 @@ protected:
     }
 
     RegValue Ours() const { return ReadValue(m_hKey, VALUE_NAME); }
+    RegValue Approved() const { return ReadValue(m_hApproved, VALUE_NAME); }
 
     HKEY m_hKey = nullptr;
+    HKEY m_hApproved = nullptr;
+    RegValue m_savedApproved;
     bool m_bCreatedKey = false;
     RegValue m_savedOurs;
     RegValue m_savedDefault;
@@ -182,6 +195,64 @@ TEST_F(StartupRegistrationTest, OnlyAWellFormedStringCountsAsRegistered)
         else
             EXPECT_TRUE(SameValue(TextValue(L"\"" + ExePath() + L"\" /startup"), Ours()));
         EXPECT_EQ(IsStartupRegistered(), !c.bRegistered);
+    }
+}
+
+RegValue BinaryValue(std::vector<BYTE> data, DWORD dwType = REG_BINARY)
+{
+    RegValue value;
+    value.bPresent = true;
+    value.dwType = dwType;
+    value.data = std::move(data);
+    return value;
+}
+
+// Windows' own switch (Task Manager's "Startup" tab) beside our Run value:
+// checked exactly when Windows will start us; choosing the item while the
+// switch is off turns it on in both places.
+TEST_F(StartupRegistrationTest, WindowsOwnSwitchDecidesWhetherWeStart)
+{
+    const std::vector<BYTE> off = {3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0x01};
+    const RegValue none;
+    const struct
+    {
+        const char* pszWhat;
+        bool bRun;
+        RegValue approved;
+        bool bChecked;
+    } cases[] = {
+        {"no switch", true, none, true},
+        {"switched on", true, BinaryValue({2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), true},
+        {"switched on, 6", true, BinaryValue({6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), true},
+        {"switched off", true, BinaryValue(off), false},
+        {"switched off, 7", true, BinaryValue({7, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}), false},
+        {"not binary", true, BinaryValue({3, 0, 0, 0}, REG_DWORD), true},
+        {"empty", true, BinaryValue({}), true},
+        {"switch without a Run value", false, BinaryValue({2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), false},
+        {"off without a Run value", false, BinaryValue(off), false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        WriteValue(m_hKey, VALUE_NAME, c.bRun ? TextValue(L"\"C:\\Tavrin\\Tavrin.exe\" /startup") : none);
+        WriteValue(m_hApproved, VALUE_NAME, c.approved);
+        EXPECT_EQ(IsStartupRegistered(), c.bChecked);
+
+        ToggleStartup();
+        EXPECT_EQ(IsStartupRegistered(), !c.bChecked);
+        if (c.bChecked)
+        {
+            // Off removes our value and leaves Windows' switch as it was.
+            EXPECT_FALSE(Ours().bPresent);
+            EXPECT_TRUE(SameValue(Approved(), c.approved));
+        }
+        else
+        {
+            EXPECT_TRUE(SameValue(TextValue(L"\"" + ExePath() + L"\" /startup"), Ours()));
+            RegValue approved = Approved();
+            EXPECT_TRUE(!approved.bPresent || (approved.data.size() == 12 && approved.data[0] == 2));
+            EXPECT_EQ(approved.bPresent, c.approved.bPresent);
+        }
     }
 }
 

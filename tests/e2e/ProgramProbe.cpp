@@ -1,6 +1,8 @@
 #include "ProgramProbe.h"
 #include "WaitUntil.h"
 
+#include "app/TrayFacts.h"
+
 #include <mosquitto.h>
 
 #include <chrono>
@@ -210,7 +212,13 @@ std::string CProgramTest::SecurityDefaultsIni()
 std::string CProgramTest::StandardIni() const
 {
     return "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::to_string(m_broker.Port()) +
-           "\r\nreconnect-sec=1\r\nclient-id=\r\n" + SecurityDefaultsIni();
+           "\r\nreconnect-sec=1\r\nclient-id=\r\n" + SecurityDefaultsIni() + NotificationIni();
+}
+
+std::string CProgramTest::NotificationIni()
+{
+    return std::string("[") + Tray::SECTION + "]\r\n" + Tray::KEY_BALLOONS + "=" + std::to_string(Tray::DEFAULT_BALLOONS) +
+           "\r\n" + Tray::KEY_DOWN_GRACE_SEC + "=" + std::to_string(Tray::DEFAULT_DOWN_GRACE_SEC) + "\r\n";
 }
 
 bool CProgramTest::WriteIni(const std::string& bytes)

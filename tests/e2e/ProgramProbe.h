@@ -76,12 +76,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The INI that SetUp writes: the broker's port, a one-second pause and the
-    // computed client identifier, as the program writes it back.
+    // The INI that SetUp writes: the broker's port, a one-second pause, the
+    // computed client identifier and the notification settings, as the program
+    // writes them back.
     std::string StandardIni() const;
     // The sign-in and TLS keys with their defaults, as the program writes
     // them back after "client-id".
     static std::string SecurityDefaultsIni();
+    // The section that the program adds to a file without it, with the defaults.
+    static std::string NotificationIni();
     std::wstring IniPath() const { return m_dir + L"\\Tavrin.ini"; }
     bool WriteIni(const std::string& bytes);
     std::string ReadIni() const;

@@ -98,9 +98,7 @@ void CDialogTest::SetUp()
     m_iniPath = m_dir + L"\\Tavrin.ini";
     m_app.SetFileArgument(m_dir);
     WriteIni();
-    m_pDlg = std::make_unique<CTavrinDlg>();
-    ASSERT_TRUE(m_pDlg->Create());
-    m_hWnd = m_pDlg->GetSafeHwnd();
+    Recreate();
 }
 
 void CDialogTest::TearDown()
@@ -112,12 +110,20 @@ void CDialogTest::TearDown()
         RemoveTree(m_dir);
 }
 
-void CDialogTest::WriteIni(const std::wstring& extraLines)
+void CDialogTest::Recreate()
 {
-    wchar_t szPort[16];
-    std::swprintf(szPort, 16, L"%d", TestPlatform::FreeLoopbackPort());
-    std::wstring text = L"\xFEFF[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::wstring(szPort) +
-                        L"\r\nreconnect-sec=3600\r\n" + extraLines;
+    if (m_hWnd && IsWindow(m_hWnd))
+        DestroyWindow(m_hWnd);
+    m_pDlg = std::make_unique<CTavrinDlg>();
+    ASSERT_TRUE(m_pDlg->Create());
+    m_hWnd = m_pDlg->GetSafeHwnd();
+}
+
+void CDialogTest::WriteIni(const std::wstring& extraLines, int nPort, int nReconnectSec)
+{
+    std::wstring text = L"\xFEFF[RobotMqttService]\r\nip=127.0.0.1\r\nport=" +
+                        std::to_wstring(nPort ? nPort : TestPlatform::FreeLoopbackPort()) +
+                        L"\r\nreconnect-sec=" + std::to_wstring(nReconnectSec) + L"\r\n" + extraLines;
     HANDLE hFile = CreateFileW(m_iniPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
     DWORD dwWritten = 0;

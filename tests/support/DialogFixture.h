@@ -60,8 +60,11 @@ protected:
     void Command(int nID, int nCode = BN_CLICKED);
     // Picks a tab the way a click does: select it, then notify the window.
     void SelectTab(int nPane);
-    // Writes the INI file (UTF-16 with BOM) with the given extra lines.
-    void WriteIni(const std::wstring& extraLines = L"");
+    // Writes the INI file (UTF-16 with BOM) with the given extra lines; the
+    // broker's port is one nothing listens on unless nPort names one.
+    void WriteIni(const std::wstring& extraLines = L"", int nPort = 0, int nReconnectSec = 3600);
+    // A new window on the INI file as it is now.
+    void Recreate();
 
     CWinApp m_app;
     std::wstring m_dir;
