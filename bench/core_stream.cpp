@@ -49,6 +49,7 @@ public:
     {
         return key == Link::KEY_CLIENT_ID ? BENCH_CLIENT_ID : strDefault;
     }
+    void SetConfigString(const std::string&, const std::string&, const std::string&) override {}
     void AddLog(int, const std::string& text) override { m_nBytes += text.size(); }
     void OnMessage(const std::string& topic, const Json::Value& root) override
     {

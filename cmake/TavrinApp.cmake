@@ -82,14 +82,18 @@ add_executable(e2e_tests tests/main.cpp
   tests/e2e/FaultTests.cpp
   tests/e2e/ProgramProbe.cpp
   tests/e2e/ScaleTests.cpp
+  tests/e2e/SecureTests.cpp
   tests/e2e/SiteLinkTests.cpp
   tests/support/WindowLayout.cpp)
 target_link_libraries(e2e_tests PRIVATE test_support comctl32)
 target_include_directories(e2e_tests PRIVATE src)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 add_dependencies(e2e_tests Tavrin)
-add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-*DeadResolver*)
+add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-*DeadResolver*:SecureEndToEnd.*)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+# TLS and sign-in against a secure broker, on a clock of their own.
+add_test(NAME e2e_secure COMMAND e2e_tests --gtest_filter=SecureEndToEnd.*)
+set_tests_properties(e2e_secure PROPERTIES TIMEOUT 600)
 # A name lookup that never answers, in a network namespace of its own.
 add_test(NAME e2e_dead_resolver
   COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dead-resolver.sh env TAVRIN_DEAD_RESOLVER=1

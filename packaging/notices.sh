@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes THIRD-PARTY-NOTICES.txt to standard output: the copyright lines and
 # licence texts of everything linked into Tavrin.exe and tavrin-check.exe,
-# as Debian's packages state them. libmosquitto and JsonCpp are cross-built
+# as Debian's packages state them. libmosquitto, OpenSSL and JsonCpp are cross-built
 # from the Debian sources that scripts/deps.sh fetches; the runtime pieces
 # come from Debian's MinGW-w64 packages.
 set -euo pipefail
@@ -25,7 +25,7 @@ Tavrin: notices of third-party software
 =======================================
 
 Tavrin.exe and tavrin-check.exe are each one statically linked file. They
-contain the software below: libmosquitto and JsonCpp cross-built from
+contain the software below: libmosquitto, OpenSSL and JsonCpp cross-built from
 Debian's source packages, the runtime from Debian's MinGW-w64 packages.
 Each part follows with its copyright lines and licence texts, as the
 Debian package's copyright file gives them.
@@ -34,6 +34,15 @@ HEAD
 section "libmosquitto (Eclipse Mosquitto), the MQTT client library" \
   "Debian source package mosquitto; only the client library is linked." \
   "$(source_copyright mosquitto)"
+# Debian's file points to the system's copy of the Apache licence, which a
+# Windows PC does not have: the source's own full text follows it.
+openssl_copyright=$(source_copyright openssl)
+section "OpenSSL, the TLS library" \
+  "Debian source package openssl; only libssl and libcrypto are linked." \
+  "$openssl_copyright"
+section "OpenSSL: the Apache License 2.0, in full" \
+  "LICENSE.txt of the same source." \
+  "$(dirname "$(dirname "$openssl_copyright")")/LICENSE.txt"
 section "JsonCpp, the JSON reader" \
   "Debian source package libjsoncpp." \
   "$(source_copyright libjsoncpp)"

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-120}
 out=build/fuzz
-targets=(payload title)
+targets=(payload title password)
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$out" >/dev/null
 cmake --build "$out" -j2 >/dev/null

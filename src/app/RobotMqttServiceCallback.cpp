@@ -37,6 +37,11 @@ std::string CTavrinDlg::GetConfigString(const std::string& section, const std::s
                                              Utf8ToWide(strDefault).c_str()));
 }
 
+void CTavrinDlg::SetConfigString(const std::string& section, const std::string& key, const std::string& value)
+{
+    m_profile.SetString(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), Utf8ToWide(value).c_str());
+}
+
 void CTavrinDlg::AddLog(int nKind, const std::string& text)
 {
     // c_str: only the text before an embedded NUL is shown.

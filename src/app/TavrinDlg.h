@@ -27,6 +27,7 @@ public:
     int GetConfigInt(const std::string& section, const std::string& key, int nDefault) override;
     std::string GetConfigString(const std::string& section, const std::string& key,
                                 const std::string& strDefault) override;
+    void SetConfigString(const std::string& section, const std::string& key, const std::string& value) override;
     void AddLog(int nKind, const std::string& text) override;
     void OnMessage(const std::string& topic, const Json::Value& root) override;
 

@@ -6,6 +6,7 @@
 #include "res/Version.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -20,7 +21,8 @@ namespace
 {
 const char USAGE[] =
     "usage: tavrin-check [--topic T] [--lines] [--json] [--strict] [FILE...]\n"
-    "       tavrin-check watch [--host H] [--port P] [--json]\n"
+    "       tavrin-check watch [--host H] [--port P] [--json] [-C N] [-W S]\n"
+    "                          [-u USER] [--cafile F | --tls-use-os-certs] [--cert F --key F] [--insecure]\n"
     "\n"
     "Tells what Tavrin shows for an MQTT payload, or why it drops it.\n"
     "\n"
@@ -33,9 +35,21 @@ const char USAGE[] =
     "  watch      subscribes to server/# (default broker 127.0.0.1:1883) under a\n"
     "             client id of its own and prints a dated verdict line per message;\n"
     "             Ctrl+C ends it with the counts\n"
+    "  -C N       watch: end after N messages\n"
+    "  -W S       watch: end after S seconds without a message\n"
+    "  -u USER    watch: sign in as USER; the password comes from the environment\n"
+    "             variable TAVRIN_CHECK_PASSWORD or is asked for at the console\n"
+    "  --cafile F watch: TLS, the broker's certificate checked against the CA file F\n"
+    "  --tls-use-os-certs  watch: TLS, checked against the system's trusted roots\n"
+    "             (on Windows the current user's store of trusted roots)\n"
+    "  --cert F, --key F   watch: TLS with this client certificate and key\n"
+    "  --insecure watch: TLS without any check of the broker's certificate or name\n"
     "\n"
     "Exit status: 0 every payload shown, 1 any dropped (with --strict: or any\n"
-    "warning), 2 usage or input error.\n";
+    "warning), 2 usage or input error; watch: 2 also when the broker could not\n"
+    "be reached, refused, or the connection was down at the end.\n";
+
+const char PASSWORD_VARIABLE[] = "TAVRIN_CHECK_PASSWORD";
 
 struct SCheckOptions
 {
@@ -172,15 +186,50 @@ private:
     bool m_bInputError = false;
 };
 
+// A whole number from nMin up, or -1.
+long WholeNumber(const std::string& value, long nMin, long nMax)
+{
+    char* pEnd = nullptr;
+    errno = 0;
+    long n = value.empty() ? -1 : std::strtol(value.c_str(), &pEnd, 10);
+    return value.empty() || *pEnd || errno || n < nMin || n > nMax ? -1 : n;
+}
+
+// The options that name a file of the TLS set-up.
+struct SFileOption
+{
+    const char* pszName;
+    std::string SLinkSecurity::*pTarget;
+};
+const SFileOption FILE_OPTIONS[] = {
+    {"--cafile", &SLinkSecurity::caFile},
+    {"--cert", &SLinkSecurity::certFile},
+    {"--key", &SLinkSecurity::keyFile},
+};
+
+const SFileOption* TakeFile(const std::vector<std::string>& args, size_t& i, std::string& value, bool& bMissing)
+{
+    for (const SFileOption& option : FILE_OPTIONS)
+        if (TakeValue(args, i, option.pszName, value, bMissing))
+            return &option;
+    return nullptr;
+}
+
 int RunWatchCommand(const std::vector<std::string>& args, SCheckIo& io)
 {
     SWatchOptions options;
+    SLinkSecurity& security = options.security;
+    bool bOsCerts = false;
     for (size_t i = 1; i < args.size(); ++i)
     {
         std::string value;
         bool bMissing = false;
         if (args[i] == "--json")
             options.bJson = true;
+        else if (args[i] == "--insecure")
+            security.bInsecure = true;
+        else if (args[i] == "--tls-use-os-certs")
+            bOsCerts = true;
         else if (args[i] == "-h" || args[i] == "--help")
         {
             io.out.Write(USAGE);
@@ -194,14 +243,47 @@ int RunWatchCommand(const std::vector<std::string>& args, SCheckIo& io)
         }
         else if (TakeValue(args, i, "--port", value, bMissing))
         {
-            char* pEnd = nullptr;
-            long nPort = bMissing ? 0 : std::strtol(value.c_str(), &pEnd, 10);
-            if (bMissing || value.empty() || *pEnd || nPort < 1 || nPort > 65535)
+            options.nPort = static_cast<int>(WholeNumber(value, 1, 65535));
+            if (options.nPort < 0)
                 return UsageError(io, "--port needs a number from 1 to 65535");
-            options.nPort = static_cast<int>(nPort);
+        }
+        else if (TakeValue(args, i, "-C", value, bMissing))
+        {
+            if ((options.nCount = WholeNumber(value, 1, LONG_MAX)) < 0)
+                return UsageError(io, "-C needs a number of messages, 1 or more");
+        }
+        else if (TakeValue(args, i, "-W", value, bMissing))
+        {
+            if ((options.nIdleSec = WholeNumber(value, 1, 86400 * 365)) < 0)
+                return UsageError(io, "-W needs a number of seconds, 1 or more");
+        }
+        else if (TakeValue(args, i, "-u", value, bMissing))
+        {
+            if (bMissing || value.empty())
+                return UsageError(io, "-u needs a user name");
+            security.user = value;
+        }
+        else if (const SFileOption* pFile = TakeFile(args, i, value, bMissing))
+        {
+            if (bMissing || value.empty())
+                return UsageError(io, std::string(pFile->pszName) + " needs a file");
+            security.*(pFile->pTarget) = value;
         }
         else
             return UsageError(io, "watch does not take " + args[i]);
+    }
+    if (security.certFile.empty() != security.keyFile.empty())
+        return UsageError(io, "--cert and --key go together");
+    if (!security.caFile.empty() && bOsCerts)
+        return UsageError(io, "--cafile or --tls-use-os-certs, not both");
+    security.bTls = bOsCerts || security.bInsecure || !security.caFile.empty() || !security.certFile.empty();
+    // Never on the command line, where every user of the PC can read it.
+    if (!security.user.empty())
+    {
+        if (const char* pszPassword = std::getenv(PASSWORD_VARIABLE))
+            security.password = pszPassword;
+        else if (io.pfnReadSecret)
+            io.pfnReadSecret("password for " + security.user + ": ", security.password);
     }
     return RunWatch(options, io);
 }

@@ -24,6 +24,8 @@ struct SCheckIo
     std::atomic<bool>& stop; // set by Ctrl+C while "watch" runs
     // Lets Ctrl+C set stop (true) or end the program again (false).
     void (*pfnCatchInterrupt)(std::atomic<bool>* pStop);
+    // Reads a password typed at the console; none in the tests.
+    bool (*pfnReadSecret)(const std::string& prompt, std::string& secret) = nullptr;
 };
 
 // Exit statuses.

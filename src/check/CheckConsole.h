@@ -22,6 +22,11 @@ std::istream& BinaryStdin();
 COutput& Stdout();
 COutput& Stderr();
 
+// Reads a line typed at the console without showing it (a password), after
+// writing the prompt to standard error. false when standard input is no
+// console.
+bool ReadSecret(const std::string& prompt, std::string& secret);
+
 // From now on Ctrl+C sets *pStop instead of ending the program; nullptr
 // gives it back its usual effect.
 void CatchInterrupt(std::atomic<bool>* pStop);

@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <termios.h>
+#include <unistd.h>
 
 namespace
 {
@@ -62,5 +64,20 @@ void CatchInterrupt(std::atomic<bool>* pStop)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+bool ReadSecret(const std::string& prompt, std::string& secret)
+{
+    termios old{};
+    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &old) != 0)
+        return false;
+    Stderr().Write(prompt);
+    termios quiet = old;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    const bool bRead = static_cast<bool>(std::getline(std::cin, secret));
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
+    Stderr().Write("\n");
+    return bRead;
 }
 }

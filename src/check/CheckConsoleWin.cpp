@@ -109,4 +109,32 @@ void CatchInterrupt(std::atomic<bool>* pStop)
     else
         SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 }
+
+bool ReadSecret(const std::string& prompt, std::string& secret)
+{
+    HANDLE hIn = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD dwMode = 0;
+    if (!GetConsoleMode(hIn, &dwMode))
+        return false;
+    Stderr().Write(prompt);
+    SetConsoleMode(hIn, (dwMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
+    std::wstring line;
+    wchar_t sz[256];
+    DWORD dwRead = 0;
+    bool bRead = false;
+    while (ReadConsoleW(hIn, sz, 256, &dwRead, nullptr) && dwRead > 0)
+    {
+        bRead = true;
+        line.append(sz, dwRead);
+        if (line.back() == L'\n')
+            break;
+    }
+    SetConsoleMode(hIn, dwMode);
+    Stderr().Write("\n");
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r'))
+        line.pop_back();
+    secret = ToUtf8(line.c_str());
+    SecureZeroMemory(&line[0], line.size() * sizeof(wchar_t));
+    return bRead;
+}
 }

@@ -6,6 +6,6 @@ int main(int argc, char** argv)
 {
     std::atomic<bool> stop(false);
     SCheckIo io{CheckConsole::BinaryStdin(), CheckConsole::Stdout(), CheckConsole::Stderr(), stop,
-                CheckConsole::CatchInterrupt};
+                CheckConsole::CatchInterrupt, CheckConsole::ReadSecret};
     return RunCheckCommand(CheckConsole::Arguments(argc, argv), io);
 }

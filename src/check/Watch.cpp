@@ -2,6 +2,7 @@
 
 #include "check/CheckReport.h"
 #include "check/PayloadCheck.h"
+#include "mqtt/LinkFacts.h"
 #include "trace/DebugTrace.h"
 
 #include <cerrno>
@@ -22,6 +23,7 @@ const int KEEPALIVE_SEC = 60;
 // a lost broker again.
 const int LOOP_WAIT_MS = 100;
 const std::chrono::seconds RECONNECT_PAUSE(2);
+const std::chrono::milliseconds ANSWER_LIMIT(Link::ATTEMPT_LIMIT_MS);
 
 // Never "tavrin": a second client under the program's identifier would push
 // the running program off the broker. Each watcher has its own, too.
@@ -53,24 +55,37 @@ public:
             return Fail("cannot create the MQTT client");
         mosquitto_connect_callback_set(m_pMosq, OnConnect);
         mosquitto_message_callback_set(m_pMosq, OnMessage);
+        std::string error;
+        if (!m_security.Apply(m_pMosq, m_options.security, m_options.host, error))
+            return Fail(error);
 
         const std::string where = m_options.host + ":" + std::to_string(m_options.nPort);
         int rc = mosquitto_connect(m_pMosq, m_options.host.c_str(), m_options.nPort, KEEPALIVE_SEC);
         if (rc != MOSQ_ERR_SUCCESS)
-            return Fail("cannot connect to " + where + ": " + ErrorText(rc));
+            return Fail("cannot connect to " + where + ": " + FailureText(rc));
         const std::time_t tStart = std::time(nullptr);
+        const auto tConnect = std::chrono::steady_clock::now();
+        m_tLastMessage = tConnect;
 
         bool bLost = false;
-        while (!m_io.stop && !m_bRefused)
+        while (!m_io.stop && !m_bRefused && !Done())
         {
             rc = mosquitto_loop(m_pMosq, LOOP_WAIT_MS, 1);
+            // The TLS handshake and the broker's answer come in the loop: a
+            // first connection that fails there, or does not end, is no watch.
+            if (!m_bAnnounced && !m_bRefused &&
+                (rc != MOSQ_ERR_SUCCESS || std::chrono::steady_clock::now() - tConnect > ANSWER_LIMIT))
+                return Fail("cannot connect to " + where + ": " +
+                            (rc != MOSQ_ERR_SUCCESS ? FailureText(rc) : "no answer from the broker"));
             if (rc == MOSQ_ERR_SUCCESS)
                 continue;
+            if (m_bRefused)
+                break;
             if (!bLost)
-                m_io.err.Write("tavrin-check: connection to " + where + " lost (" + ErrorText(rc) + "); trying again\n");
+                m_io.err.Write("tavrin-check: connection to " + where + " lost (" + FailureText(rc) + "); trying again\n");
             bLost = true;
             Pause();
-            if (!m_io.stop && mosquitto_reconnect(m_pMosq) == MOSQ_ERR_SUCCESS)
+            if (!m_io.stop && !Done() && mosquitto_reconnect(m_pMosq) == MOSQ_ERR_SUCCESS)
                 bLost = false;
         }
         mosquitto_disconnect(m_pMosq);
@@ -78,7 +93,9 @@ public:
             WriteSummary(tStart);
         if (m_bRefused)
             return Fail("the broker at " + where + " refused the connection: " + m_refusal);
-        return EXIT_ALL_SHOWN;
+        if (bLost)
+            return Fail("the connection to " + where + " was down at the end");
+        return m_dropped.empty() ? EXIT_ALL_SHOWN : EXIT_DROPPED;
     }
 
 private:
@@ -107,8 +124,29 @@ private:
         TraceExceptions("the message callback", [&] { static_cast<CWatch*>(pUser)->Take(pMessage); });
     }
 
+    // -C's count reached, or -W's quiet time over.
+    bool Done() const
+    {
+        if (m_options.nCount > 0 && static_cast<long>(m_nShown + DroppedCount()) >= m_options.nCount)
+            return true;
+        return m_options.nIdleSec > 0 &&
+               std::chrono::steady_clock::now() - m_tLastMessage >= std::chrono::seconds(m_options.nIdleSec);
+    }
+
+    size_t DroppedCount() const
+    {
+        size_t n = 0;
+        for (const auto& entry : m_dropped)
+            n += entry.second.n;
+        return n;
+    }
+
     void Take(const mosquitto_message* pMessage)
     {
+        // Past -C's count the rest waits for another watch.
+        if (m_options.nCount > 0 && static_cast<long>(m_nShown + DroppedCount()) >= m_options.nCount)
+            return;
+        m_tLastMessage = std::chrono::steady_clock::now();
         const char* pPayload = static_cast<const char*>(pMessage->payload);
         const size_t nBytes = pPayload && pMessage->payloadlen > 0 ? static_cast<size_t>(pMessage->payloadlen) : 0;
         const CPayloadCheck check = CheckPayload(std::string(pPayload ? pPayload : "", nBytes),
@@ -136,15 +174,13 @@ private:
     void Pause()
     {
         const auto tEnd = std::chrono::steady_clock::now() + RECONNECT_PAUSE;
-        while (!m_io.stop && std::chrono::steady_clock::now() < tEnd)
+        while (!m_io.stop && !Done() && std::chrono::steady_clock::now() < tEnd)
             std::this_thread::sleep_for(std::chrono::milliseconds(LOOP_WAIT_MS));
     }
 
     void WriteSummary(std::time_t tStart)
     {
-        size_t nDropped = 0;
-        for (const auto& entry : m_dropped)
-            nDropped += entry.second.n;
+        const size_t nDropped = DroppedCount();
         if (m_options.bJson)
         {
             Json::Value summary(Json::objectValue);
@@ -176,8 +212,12 @@ private:
         return EXIT_USAGE;
     }
 
-    static std::string ErrorText(int rc)
+    // What the certificate check found, or the library's word.
+    std::string FailureText(int rc) const
     {
+        const std::string found = m_security.FailureText();
+        if (!found.empty())
+            return found;
         // A failed system call leaves its own code in errno.
         return rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
     }
@@ -186,6 +226,8 @@ private:
     SCheckIo& m_io;
     const std::string m_id;
     mosquitto* m_pMosq = nullptr;
+    CLinkSecurity m_security;
+    std::chrono::steady_clock::time_point m_tLastMessage;
     bool m_bAnnounced = false;
     bool m_bRefused = false;
     std::string m_refusal;

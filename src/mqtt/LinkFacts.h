@@ -46,4 +46,24 @@ constexpr int DEFAULT_RECONNECT_SEC = 60;
 // that an INI copied between PCs does not give them one identifier.
 constexpr const char KEY_CLIENT_ID[] = "client-id";
 constexpr const char DEFAULT_CLIENT_ID[] = "";
+
+// Sign-in and TLS. The password key holds, after its first read, only the
+// protected form (ProtectedPassword.h); the plain text a site's IT wrote there
+// is replaced.
+constexpr const char KEY_USER[] = "username";
+constexpr const char DEFAULT_USER[] = "";
+constexpr const char KEY_PASSWORD[] = "password";
+constexpr const char DEFAULT_PASSWORD[] = "";
+constexpr const char KEY_TLS[] = "tls";
+constexpr int DEFAULT_TLS = 0; // off: the plain broker of today's sites
+// Empty: the roots that Windows trusts for the current user.
+constexpr const char KEY_CA_FILE[] = "tls-cafile";
+constexpr const char DEFAULT_CA_FILE[] = "";
+constexpr const char KEY_CERT_FILE[] = "tls-certfile";
+constexpr const char DEFAULT_CERT_FILE[] = "";
+constexpr const char KEY_KEY_FILE[] = "tls-keyfile";
+constexpr const char DEFAULT_KEY_FILE[] = "";
+// Skips the check of the broker's certificate and name; its name says so.
+constexpr const char KEY_TLS_INSECURE[] = "tls-insecure-no-checks";
+constexpr int DEFAULT_TLS_INSECURE = 0;
 }

@@ -21,6 +21,9 @@ const std::chrono::milliseconds DRAIN_BUDGET(20);
 
 const std::string LIMIT_TEXT = "within " + std::to_string(Link::ATTEMPT_LIMIT_MS / 1000) + " s";
 
+const std::string INSECURE_TEXT = std::string("TLS without any check of the broker's certificate or name (") +
+                                  Link::KEY_TLS_INSECURE + "=1): anyone on the network can pose as the broker";
+
 // Clears the in-poll flag on every way out of Poll.
 class CPollScope
 {
@@ -64,9 +67,10 @@ void CRobotMqttService::Connect()
 
     m_host = m_pCallback->GetConfigString(Link::SECTION, Link::KEY_HOST, Link::DEFAULT_HOST);
     m_nPort = m_pCallback->GetConfigInt(Link::SECTION, Link::KEY_PORT, Link::DEFAULT_PORT);
+    m_settings = ReadLinkSecurity(*m_pCallback, m_settingsError);
 
     char szLine[1024];
-    std::snprintf(szLine, sizeof szLine, "connect(%s:%d)", m_host.c_str(), m_nPort);
+    std::snprintf(szLine, sizeof szLine, "connect(%s:%d)%s", m_host.c_str(), m_nPort, m_settings.bTls ? " tls" : "");
     m_pCallback->AddLog(LOG_MQTT, szLine);
 
     m_bFirstAttempt = true;
@@ -123,6 +127,8 @@ void CRobotMqttService::StartAttempt()
         EndAttempt(LINK_FAIL_UNREACHABLE, "cannot create the MQTT client");
         return;
     }
+    if (!SecureInstance())
+        return;
     // A lookup that has not answered yet goes on for this attempt too, rather
     // than one more thread waiting on a silent resolver.
     if (!m_pLookup || m_pLookup->IsDone())
@@ -169,6 +175,22 @@ void CRobotMqttService::PollAttempt()
             return;
         case SOCKET_CONNECTED:
             m_ePhase = PHASE_CONNACK;
+            // The library's first handshake step ran before the TCP connect
+            // had completed; on Windows it then waits for the broker to
+            // speak first, which it never does. This read makes the step
+            // again (the library reads only to shake hands while it must).
+            if (m_security.UsesTls())
+            {
+                errno = 0;
+                const int rcTls = mosquitto_loop_read(m_pMosq, 1);
+                // A fast broker's answer may already be read here: a
+                // refusal is then the broker's, below.
+                if (rcTls != MOSQ_ERR_SUCCESS && m_nConnack < 0)
+                {
+                    EndAttempt(LINK_FAIL_TLS, TlsFailureCause(rcTls, errno));
+                    return;
+                }
+            }
             break;
         }
     }
@@ -188,10 +210,40 @@ void CRobotMqttService::PollAttempt()
     }
     else if (m_nConnack > 0)
         EndAttempt(ConnackFailure(m_nConnack), ConnackText(m_nConnack));
+    else if (rc != MOSQ_ERR_SUCCESS && m_security.UsesTls() && (rc == MOSQ_ERR_TLS || !m_security.FailureText().empty()))
+        EndAttempt(LINK_FAIL_TLS, TlsFailureCause(rc, nErrno));
     else if (rc != MOSQ_ERR_SUCCESS)
         EndAttempt(LINK_FAIL_UNREACHABLE, Where() + " closed before the broker answered: " + LibraryErrorText(rc, nErrno));
+    else if (bLate && m_security.UsesTls() && !IsHandshakeDone(m_pMosq))
+        EndAttempt(LINK_FAIL_TLS, "no TLS handshake with " + Where() + " " + LIMIT_TEXT);
     else if (bLate)
         EndAttempt(LINK_FAIL_NO_ANSWER, "no answer from the broker at " + Where() + " " + LIMIT_TEXT);
+}
+
+// Sign-in and TLS on a new instance; a setting that cannot be used fails the
+// attempt, and the next one tries again (a CA file may have been put back).
+bool CRobotMqttService::SecureInstance()
+{
+    std::string error = m_settingsError;
+    if (error.empty() && !m_security.Apply(m_pMosq, m_settings, m_host, error) && error.empty())
+        error = "TLS could not be set up";
+    if (!error.empty())
+    {
+        EndAttempt(m_settingsError.empty() ? LINK_FAIL_TLS : LINK_FAIL_BAD_LOGIN, error);
+        return false;
+    }
+    m_security.ClearFailure();
+    if (m_settings.bTls && m_settings.bInsecure)
+        m_pCallback->AddLog(LOG_MQTT, INSECURE_TEXT);
+    return true;
+}
+
+// What went wrong in the handshake: the certificate check's own finding, or
+// the library's word for it.
+std::string CRobotMqttService::TlsFailureCause(int rc, int nErrno) const
+{
+    const std::string found = m_security.FailureText();
+    return "TLS with " + Where() + " failed: " + (found.empty() ? LibraryErrorText(rc, nErrno) : found);
 }
 
 // Starts the connect to the next address; when none is left the attempt has
@@ -207,6 +259,13 @@ bool CRobotMqttService::ConnectNextAddress()
         {
             m_ePhase = PHASE_TCP;
             return true;
+        }
+        // A broker on a fast link may answer the hello within the call, and
+        // the certificate check fails there.
+        if (rc == MOSQ_ERR_TLS && m_security.UsesTls())
+        {
+            EndAttempt(LINK_FAIL_TLS, TlsFailureCause(rc, errno));
+            return false;
         }
         m_lastCause = Where() + ": " + LibraryErrorText(rc, errno);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mqtt/LinkFailure.h"
+#include "mqtt/LinkSecurity.h"
 
 #include <cstdint>
 #include <memory>
@@ -74,6 +75,8 @@ private:
     void StartAttempt();
     void PollAttempt();
     bool ConnectNextAddress();
+    bool SecureInstance();
+    std::string TlsFailureCause(int rc, int nErrno) const;
     void EndAttempt(ELinkFailure eFailure, const std::string& cause);
     void PollConnected();
     void PollWaiting();
@@ -92,6 +95,9 @@ private:
     std::string m_clientId;
     std::string m_host;
     int m_nPort = 0;
+    SLinkSecurity m_settings;
+    std::string m_settingsError; // set: every attempt fails with it
+    CLinkSecurity m_security;
     ELinkFailure m_eFailure = LINK_FAIL_NONE;
 
     // The attempt under way.

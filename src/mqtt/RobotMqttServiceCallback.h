@@ -22,6 +22,8 @@ public:
     virtual int GetConfigInt(const std::string& section, const std::string& key, int nDefault) = 0;
     virtual std::string GetConfigString(const std::string& section, const std::string& key,
                                         const std::string& strDefault) = 0;
+    // Replaces a value: the plain password by its protected form.
+    virtual void SetConfigString(const std::string& section, const std::string& key, const std::string& value) = 0;
     virtual void AddLog(int nKind, const std::string& text) = 0;
     virtual void OnMessage(const std::string& topic, const Json::Value& root) = 0;
 

@@ -87,7 +87,8 @@ TEST_F(WatchTest, ADatedVerdictLineForEachMessageAndTheCountsAtTheEnd)
     ASSERT_TRUE(PollUntil(service, [&] { return program.Lines(LOG_SUBSCRIBE).size() == 5; }));
     EXPECT_EQ(0, program.CountLines(LOG_MQTT, "connection lost"));
     service.Close();
-    EXPECT_EQ(0, watch.Stop());
+    // Three were dropped: the usage text's promise.
+    EXPECT_EQ(EXIT_DROPPED, watch.Stop());
 
     const std::vector<std::string> lines = watch.m_run.out.Lines();
     ASSERT_EQ(10u, lines.size()) << watch.m_run.out.Text();
@@ -118,7 +119,7 @@ TEST_F(WatchTest, JsonLinesAndAJsonSummary)
     Publish("server/sendMessage", GUIDE);
     Publish("server/sendMessage", "{");
     ASSERT_TRUE(watch.WaitLines(2));
-    EXPECT_EQ(0, watch.Stop());
+    EXPECT_EQ(EXIT_DROPPED, watch.Stop());
     const std::vector<std::string> lines = watch.m_run.out.Lines();
     ASSERT_EQ(3u, lines.size());
     Json::Value shown, dropped, summary;
@@ -171,5 +172,90 @@ TEST_F(WatchTest, CtrlCEndsItWithTheCounts)
     EXPECT_EQ(0, watch.Join());
     EXPECT_NE(std::string::npos, watch.m_run.out.Text().find(": 0 messages, 0 shown, 0 dropped\n"));
 #endif
+}
+
+// Against a broker with TLS, sign-in and an ACL, as a CI step would run it.
+class SecureWatchTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pBroker = new CTestBroker;
+        ASSERT_TRUE(s_pBroker->MakeSecure() && s_pBroker->Start()) << s_pBroker->LogText();
+    }
+    static void TearDownTestSuite() { delete s_pBroker; }
+    void SetUp() override { SetPassword("s3cret pass"); }
+    void TearDown() override { SetPassword(nullptr); }
+
+    static void SetPassword(const char* pszPassword)
+    {
+#ifdef _WIN32
+        _putenv_s("TAVRIN_CHECK_PASSWORD", pszPassword ? pszPassword : "");
+#else
+        if (pszPassword)
+            setenv("TAVRIN_CHECK_PASSWORD", pszPassword, 1);
+        else
+            unsetenv("TAVRIN_CHECK_PASSWORD");
+#endif
+    }
+    std::vector<std::string> Secure(std::vector<std::string> extra) const
+    {
+        std::vector<std::string> args{"--host", "localhost", "--cafile", s_pBroker->HostFile("ca.crt"), "-u", "tavrin"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+
+    inline static CTestBroker* s_pBroker = nullptr;
+};
+
+TEST_F(SecureWatchTest, EndsAfterTheCountWithTheVerdictInItsStatus)
+{
+    for (const auto& [payload, nExit] : {std::pair{GUIDE, EXIT_ALL_SHOWN}, std::pair{std::string("{"), EXIT_DROPPED}})
+    {
+        CWatchThread watch(s_pBroker->Port(), Secure({"-C", "2", "--cert", s_pBroker->HostFile("client.crt"),
+                                                      "--key", s_pBroker->HostFile("client.key")}));
+        ASSERT_TRUE(watch.WaitWatching()) << watch.m_run.err.Text();
+        CTestPublisher robot(s_pBroker->Port(), s_pBroker->HostFile("ca.crt"));
+        for (const std::string& one : {GUIDE, payload, GUIDE})
+            ASSERT_TRUE(robot.Publish("server/sendMessage", one, 1));
+        ASSERT_TRUE(robot.Sync());
+        EXPECT_EQ(nExit, watch.Join()) << watch.m_run.err.Text();
+        EXPECT_NE(std::string::npos, watch.m_run.out.Text().find(": 2 messages")) << watch.m_run.out.Text();
+    }
+}
+
+TEST_F(SecureWatchTest, EndsAfterTheQuietTime)
+{
+    CWatchThread watch(s_pBroker->Port(), Secure({"-W", "1"}));
+    EXPECT_EQ(EXIT_ALL_SHOWN, watch.Join()) << watch.m_run.err.Text();
+    EXPECT_NE(std::string::npos, watch.m_run.out.Text().find(": 0 messages")) << watch.m_run.out.Text();
+}
+
+TEST_F(SecureWatchTest, ARefusalOrAnUntrustedBrokerFailsInWords)
+{
+    const std::string other = s_pBroker->HostFile("other-ca.crt");
+    const struct
+    {
+        std::vector<std::string> args;
+        const char* pszPassword;
+        const char* pszWords;
+    } CASES[] = {
+        {{"--cafile", other}, "s3cret pass", "certificate not trusted (issued by CN=Tavrin Test CA)"},
+        {{"--host", "127.0.0.1"}, "s3cret pass", "host name does not match the certificate"},
+        {{}, "wrong", "refused the connection: Connection Refused: not authorised"},
+        {{"--cert", s_pBroker->HostFile("client.crt")}, "s3cret pass", "--cert and --key go together"},
+        {{"-C", "0"}, "s3cret pass", "-C needs a number of messages"},
+    };
+    for (const auto& c : CASES)
+    {
+        SCOPED_TRACE(c.pszWords);
+        SetPassword(c.pszPassword);
+        CCheckRun run;
+        std::vector<std::string> args{"watch", "--port", std::to_string(s_pBroker->Port())};
+        for (const std::string& arg : Secure(c.args))
+            args.push_back(arg);
+        EXPECT_EQ(EXIT_USAGE, run.Run(args));
+        EXPECT_NE(std::string::npos, run.err.Text().find(c.pszWords)) << run.err.Text();
+    }
 }
 }

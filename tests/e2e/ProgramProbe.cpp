@@ -203,10 +203,16 @@ void CProgramTest::TearDown()
     RemoveDirectoryW(m_dir.c_str());
 }
 
+std::string CProgramTest::SecurityDefaultsIni()
+{
+    return "username=\r\npassword=\r\ntls=0\r\ntls-cafile=\r\ntls-certfile=\r\ntls-keyfile=\r\n"
+           "tls-insecure-no-checks=0\r\n";
+}
+
 std::string CProgramTest::StandardIni() const
 {
     return "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::to_string(m_broker.Port()) +
-           "\r\nreconnect-sec=1\r\nclient-id=\r\n" + NotificationIni();
+           "\r\nreconnect-sec=1\r\nclient-id=\r\n" + SecurityDefaultsIni() + NotificationIni();
 }
 
 std::string CProgramTest::NotificationIni()

@@ -80,6 +80,9 @@ protected:
     // computed client identifier and the notification settings, as the program
     // writes them back.
     std::string StandardIni() const;
+    // The sign-in and TLS keys with their defaults, as the program writes
+    // them back after "client-id".
+    static std::string SecurityDefaultsIni();
     // The section that the program adds to a file without it, with the defaults.
     static std::string NotificationIni();
     std::wstring IniPath() const { return m_dir + L"\\Tavrin.ini"; }

@@ -43,6 +43,7 @@ public:
     {
         return strDefault;
     }
+    void SetConfigString(const std::string&, const std::string&, const std::string&) override {}
     void AddLog(int nKind, const std::string& text) override
     {
         FUZZ_CHECK(nKind == LOG_SUBSCRIBE);

@@ -32,7 +32,12 @@ protected:
 TEST_F(ConnectionTest, ReadsAddressLogsItAndConnectsOnceTheBrokerAccepts)
 {
     m_service.Connect();
-    EXPECT_EQ(m_callback.m_reads, Lines({"RobotMqttService/client-id", "RobotMqttService/ip", "RobotMqttService/port"}));
+    // The address first, then sign-in and TLS, each once.
+    EXPECT_EQ(m_callback.m_reads,
+              Lines({"RobotMqttService/client-id", "RobotMqttService/ip", "RobotMqttService/port",
+                     "RobotMqttService/username", "RobotMqttService/password", "RobotMqttService/tls",
+                     "RobotMqttService/tls-cafile", "RobotMqttService/tls-certfile", "RobotMqttService/tls-keyfile",
+                     "RobotMqttService/tls-insecure-no-checks"}));
     ASSERT_TRUE(FinishAttempt(m_service));
 
     EXPECT_EQ(m_callback.Lines(LOG_MQTT), Lines({ConnectLine(s_pBroker->Port()), "connection success"}));

@@ -17,6 +17,11 @@ std::string CFakeCallback::GetConfigString(const std::string& section, const std
     return it == m_strings.end() ? strDefault : it->second;
 }
 
+void CFakeCallback::SetConfigString(const std::string&, const std::string& key, const std::string& value)
+{
+    m_strings[key] = value;
+}
+
 void CFakeCallback::AddLog(int nKind, const std::string& text)
 {
     m_lines.push_back({nKind, text});

@@ -32,6 +32,8 @@ public:
     int GetConfigInt(const std::string& section, const std::string& key, int nDefault) override;
     std::string GetConfigString(const std::string& section, const std::string& key,
                                 const std::string& strDefault) override;
+    // Writes into the map, as the INI would be written.
+    void SetConfigString(const std::string& section, const std::string& key, const std::string& value) override;
     void AddLog(int nKind, const std::string& text) override;
     void OnMessage(const std::string& topic, const Json::Value& root) override;
 

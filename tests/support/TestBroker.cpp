@@ -16,10 +16,10 @@ namespace
 {
 // The script sits beside this file in the source tree; the compiler is given
 // absolute source paths, and Wine sees the Linux file system as it is.
-std::string ScriptPath()
+std::string ScriptPath(const char* name)
 {
     std::string path = __FILE__;
-    return path.substr(0, path.find_last_of("/\\") + 1) + "broker.sh";
+    return path.substr(0, path.find_last_of("/\\") + 1) + name;
 }
 
 std::string ReadFile(const std::string& hostPath)
@@ -133,12 +133,31 @@ int CTestBroker::ProcessGroup() const
     return m_bRunning ? std::atoi(ReadFile(File("mosquitto.pid")).c_str()) : 0;
 }
 
+bool CTestBroker::MakeSecure(const std::string& certName)
+{
+    if (!fs::exists(File("ca.crt")) && !RunScript("pki.sh", nullptr, "pki-done"))
+        return false;
+    AddConfig("cafile " + m_dir + "/ca.crt\ncertfile " + m_dir + "/" + certName + ".crt\nkeyfile " + m_dir + "/" +
+              certName + ".key\nallow_anonymous false\npassword_file " + m_dir + "/passwd\nacl_file " + m_dir +
+              "/acl");
+    return true;
+}
+
 bool CTestBroker::RunScript(const char* command)
 {
-    std::string done = File("done");
+    return RunScript("broker.sh", command, "done");
+}
+
+bool CTestBroker::RunScript(const char* script, const char* command, const char* doneName)
+{
+    std::string done = File(doneName);
     std::error_code ec;
     fs::remove(done, ec);
-    if (!TestPlatform::LaunchShell({ScriptPath(), command, m_dir}))
+    std::vector<std::string> args{ScriptPath(script)};
+    if (command)
+        args.push_back(command);
+    args.push_back(m_dir);
+    if (!TestPlatform::LaunchShell(args))
         return false;
     if (!WaitUntil([&] { return fs::exists(done, ec); }, std::chrono::seconds(20)))
         return false;

@@ -17,6 +17,14 @@ public:
     void AddConfig(const std::string& lines);
     const std::string& Dir() const { return m_dir; }
 
+    // Makes the tests' TLS material and sign-in files in Dir() (pki.sh tells
+    // which) and makes the listener a TLS one that presents certName.crt
+    // ("server", "expired"), signs users in from the password file and lets
+    // them read what the ACL says. For the next Start.
+    bool MakeSecure(const std::string& certName = "server");
+    // A file in Dir() as this program's file functions see it.
+    std::string HostFile(const std::string& name) const { return File(name.c_str()); }
+
     // Both wait until the broker accepts connections, or is gone.
     bool Start();
     bool Stop();
@@ -41,6 +49,7 @@ public:
 
 private:
     bool RunScript(const char* command);
+    bool RunScript(const char* script, const char* command, const char* done);
     std::string File(const char* name) const;
 
     int m_nPort;

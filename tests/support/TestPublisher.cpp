@@ -5,13 +5,35 @@
 
 CTestPublisher::CTestPublisher(int nPort)
 {
+    if (Create())
+        Connect(nPort);
+}
+
+CTestPublisher::CTestPublisher(int nPort, const std::string& caFile)
+{
+    if (!Create())
+        return;
+    mosquitto_tls_set(m_pMosq, caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+    // The certificate names localhost; the publisher is not what is tested.
+    mosquitto_tls_insecure_set(m_pMosq, true);
+    mosquitto_username_pw_set(m_pMosq, "robot", "s3cret pass");
+    Connect(nPort);
+}
+
+bool CTestPublisher::Create()
+{
     m_pMosq = mosquitto_new(nullptr, true, this);
     if (!m_pMosq)
-        return;
+        return false;
     mosquitto_connect_callback_set(m_pMosq, OnConnect);
     mosquitto_publish_callback_set(m_pMosq, OnPublish);
     // A burst at QoS 1 goes out as fast as at QoS 0 instead of 20 at a time.
     mosquitto_int_option(m_pMosq, MOSQ_OPT_SEND_MAXIMUM, 65535);
+    return true;
+}
+
+void CTestPublisher::Connect(int nPort)
+{
     if (mosquitto_connect(m_pMosq, "127.0.0.1", nPort, 60) == MOSQ_ERR_SUCCESS)
         LoopUntil([this] { return m_bConnected; });
 }

@@ -11,6 +11,8 @@ class CTestPublisher
 {
 public:
     explicit CTestPublisher(int nPort);
+    // To a secure test broker (CTestBroker::MakeSecure) as its user "robot".
+    CTestPublisher(int nPort, const std::string& caFile);
     ~CTestPublisher();
     CTestPublisher(const CTestPublisher&) = delete;
     CTestPublisher& operator=(const CTestPublisher&) = delete;
@@ -34,6 +36,8 @@ private:
     static void OnConnect(mosquitto* pMosq, void* pUser, int rc);
     static void OnPublish(mosquitto* pMosq, void* pUser, int mid);
     template <class F> bool LoopUntil(F done);
+    bool Create();
+    void Connect(int nPort);
 
     mosquitto* m_pMosq;
     bool m_bConnected = false;
