@@ -167,7 +167,7 @@ protected:
     std::string IniWithPause(const std::string& pause) const
     {
         return "[RobotMqttService]\r\nip=127.0.0.1\r\nport=" + std::to_string(m_broker.Port()) +
-               "\r\nreconnect-sec=" + pause + "\r\nclient-id=\r\n" + NotificationIni();
+               "\r\nreconnect-sec=" + pause + "\r\nclient-id=\r\n" + SecurityDefaultsIni() + NotificationIni();
     }
 };
 }
@@ -573,7 +573,7 @@ TEST_F(FaultTest, PortHoldsText)
     EXPECT_TRUE(Responds(hDlg));
     // The text reads as 0, and the number read is written in its place.
     EXPECT_EQ(ReadIni(), "[RobotMqttService]\r\nip=127.0.0.1\r\nport=0\r\nreconnect-sec=1\r\nclient-id=\r\n" +
-                             NotificationIni());
+                             SecurityDefaultsIni() + NotificationIni());
     ASSERT_TRUE(ExitProgram(hDlg));
 
     // The user puts the port right; it counts from the next start.
@@ -602,7 +602,7 @@ TEST_F(FaultTest, IpTwoThousandCharactersLong)
     EXPECT_TRUE(Responds(hDlg));
     // The cut value is what the program read, and so what it writes back.
     EXPECT_EQ(ReadIni(), "[RobotMqttService]\r\nip=" + std::string(1023, 'a') + "\r\nport=" + port +
-                             "\r\nreconnect-sec=1\r\nclient-id=\r\n" + NotificationIni());
+                             "\r\nreconnect-sec=1\r\nclient-id=\r\n" + SecurityDefaultsIni() + NotificationIni());
     EXPECT_TRUE(ExitProgram(hDlg));
 }
 
