@@ -18,7 +18,8 @@
 
 namespace
 {
-const char* const TOPIC = Link::TOPIC_MESSAGE;
+// A reference to the array: sizeof gives the text's size.
+constexpr const auto& TOPIC = Link::TOPIC_MESSAGE;
 
 uint32_t Tick()
 {
