@@ -25,5 +25,5 @@ for target in "${targets[@]}"; do
     echo "fuzz: $target failed; the input is in $out/artifacts/" >&2
     exit 1
   fi
-  grep -E '^Done|^#[0-9]+.*DONE' "$log" | tail -n 1
+  grep -aE '^Done|^#[0-9]+.*DONE' "$log" | tail -n 1
 done

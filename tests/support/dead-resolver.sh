@@ -9,6 +9,11 @@ if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null; then
     echo "dead-resolver.sh: needs root and unshare; skipped" >&2
     exit 77
 fi
+# Wine's sockets are made by its server: one that already runs outside the
+# namespace would put the program's sockets there. Wait for it to end, so
+# that the first Wine process inside starts one of its own.
+here=$(cd "$(dirname "$0")/../.." && pwd)
+WINEPREFIX=${WINEPREFIX:-$here/.deps/wine} timeout 60 /usr/lib/wine/wineserver -w 2>/dev/null || true
 conf=$(mktemp)
 trap 'rm -f "$conf"' EXIT
 # Long timeouts: the lookup must outlast the program's 10 s attempt.
