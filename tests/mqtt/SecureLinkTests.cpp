@@ -10,6 +10,17 @@ namespace
 {
 const char PASSWORD[] = "s3cret pass";
 
+// The settings of a site whose IT secured its broker.
+void SecureSettings(CFakeCallback& callback, const CTestBroker& broker)
+{
+    callback.SetString(Link::KEY_HOST, "localhost");
+    callback.SetInt(Link::KEY_PORT, broker.Port());
+    callback.SetInt(Link::KEY_TLS, 1);
+    callback.SetString(Link::KEY_CA_FILE, broker.HostFile("ca.crt"));
+    callback.SetString(Link::KEY_USER, "tavrin");
+    callback.SetString(Link::KEY_PASSWORD, PASSWORD);
+}
+
 class SecureLinkTest : public testing::Test
 {
 protected:
@@ -28,16 +39,7 @@ protected:
 
     void TearDown() override { m_service.Close(); }
 
-    // The settings of a site whose IT secured its broker.
-    void Secure(const CTestBroker& broker)
-    {
-        m_callback.SetString(Link::KEY_HOST, "localhost");
-        m_callback.SetInt(Link::KEY_PORT, broker.Port());
-        m_callback.SetInt(Link::KEY_TLS, 1);
-        m_callback.SetString(Link::KEY_CA_FILE, broker.HostFile("ca.crt"));
-        m_callback.SetString(Link::KEY_USER, "tavrin");
-        m_callback.SetString(Link::KEY_PASSWORD, PASSWORD);
-    }
+    void Secure(const CTestBroker& broker) { SecureSettings(m_callback, broker); }
 
     // Starts the client and ends its first attempt; the mqtt pane's lines.
     std::vector<std::string> Attempt()
@@ -105,12 +107,7 @@ TEST_F(SecureLinkTest, EachRefusalInWords)
         CFakeCallback callback;
         CRobotMqttService service(&callback, FakeTick::Now);
         const CTestBroker& broker = c.bExpired ? *s_pExpired : *s_pBroker;
-        callback.SetString(Link::KEY_HOST, "localhost");
-        callback.SetInt(Link::KEY_PORT, broker.Port());
-        callback.SetInt(Link::KEY_TLS, 1);
-        callback.SetString(Link::KEY_CA_FILE, broker.HostFile("ca.crt"));
-        callback.SetString(Link::KEY_USER, "tavrin");
-        callback.SetString(Link::KEY_PASSWORD, PASSWORD);
+        SecureSettings(callback, broker);
         if (std::string(c.pszKey) == Link::KEY_KEY_FILE)
             callback.SetString(Link::KEY_CERT_FILE, broker.HostFile("client.crt"));
         callback.SetString(c.pszKey, c.value);
